@@ -1,0 +1,26 @@
+#include "platform/error.h"
+
+namespace qvr {
+
+namespace {
+Error make(std::string_view before, std::string_view arg, std::string_view after)
+{
+    std::string m;
+    m.reserve(before.size() + arg.size() + after.size());
+    m.append(before).append(arg).append(after);
+    return Error(m);
+}
+} // namespace
+
+Error errNotInteger(std::string_view text) { return make("'", text, "' は整数ではありません"); }
+Error errCannotOpen(std::string_view path) { return make("ファイル ", path, " は開けません"); }
+Error errNotRoster(std::string_view path) { return make("ファイル ", path, " は名簿ファイルとして読めません"); }
+Error errCannotCreate(std::string_view path) { return make("ファイル ", path, " を作成できません"); }
+Error errWrite() { return Error("ストリームへの書き込みエラー"); }
+Error errListIndex(long long index)
+{
+    return make("リストのインデックスが範囲を超えています (", std::to_string(index), ")");
+}
+Error errCannotWriteSettings(std::string_view path) { return make("", path, " に書き込めません"); }
+
+} // namespace qvr

@@ -1,0 +1,12 @@
+list(APPEND QVR_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/error.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/cp932.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/atomicfile.cpp
+)
+list(APPEND QVR_GUI_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/errorreport.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/filedialog.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/filedialog.h
+    ${CMAKE_CURRENT_LIST_DIR}/alarm.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/qtext.cpp
+)

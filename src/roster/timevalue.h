@@ -1,0 +1,37 @@
+#pragma once
+// Time values: signed counts of seconds, 0 = no time, negative = best-time mark.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "roster/charrecord.h"
+
+namespace qvr {
+
+constexpr std::int32_t BEST_CEILING = 7200;
+
+// " 1'02\"05" for 3725; "*" in front of a marked (negative) value; hours capped at 24.
+std::string timeToText(std::int32_t seconds);
+
+// Reads the digits of the text as h, mm, ss from the right. Never negative.
+// Throws errNotInteger for a non-empty text without digits or with too many.
+std::int32_t textToTime(std::string_view text);
+
+// Best-time table: stage bests, then their sum.
+struct BestTimes {
+    std::array<std::int32_t, EP1_STAGES + 1> ep1best{};
+    std::array<std::int32_t, EP2_STAGES + 1> ep2best{};
+};
+
+// One episode's best pass over the roster (placeholder included): fills the
+// table and marks every counted time that equals its stage's best.
+void recomputeEp1Best(Roster& roster, BestTimes& best);
+void recomputeEp2Best(Roster& roster, BestTimes& best);
+
+// Sum of the absolute values of the stage entries: the episode total.
+std::int32_t ep1StageSum(const CharRecord& rec);
+std::int32_t ep2StageSum(const CharRecord& rec);
+
+} // namespace qvr

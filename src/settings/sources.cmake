@@ -1,0 +1,3 @@
+list(APPEND QVR_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/profilefile.cpp
+)

@@ -1,0 +1,6 @@
+list(APPEND QVR_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/sectionid.cpp
+)
+list(APPEND QVR_GUI_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/tform2.cpp
+)

@@ -1,0 +1,2 @@
+list(APPEND QVR_GUI_SOURCES
+)

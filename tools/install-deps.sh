@@ -1,0 +1,22 @@
+#!/bin/sh
+# Installs the Debian packages this project needs, and nothing when all are there.
+set -eu
+
+packages="cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools
+qt6-multimedia-dev qt6-qpa-plugins libgl-dev libbenchmark-dev fonts-noto-cjk
+xvfb xauth x11-apps imagemagick libxml2-utils python3 sox"
+
+missing=""
+for p in $packages; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "missing packages:$missing (run as root to install them)" >&2
+    exit 1
+fi
+echo "installing:$missing"
+apt-get update -qq
+# shellcheck disable=SC2086
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
