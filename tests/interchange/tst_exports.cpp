@@ -1,0 +1,401 @@
+// Byte layouts of the three exports, their quoting and escaping, and how a failed
+// export leaves the target.
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <climits>
+#include <functional>
+
+#include "fixtures.h"
+#include "interchange/exports.h"
+#include "platform/error.h"
+
+using namespace qvr;
+using fixture::add;
+using fixture::bytes;
+
+Q_DECLARE_METATYPE(qvr::ExportOptions)
+
+namespace {
+
+ExportOptions opts(bool status, bool ep1, bool ep2, bool memo) { return {status, ep1, ep2, memo}; }
+
+// A character with every kind of value: marked and plain times, spare slots, a two-line memo.
+void addFull(Roster& roster)
+{
+    CharRecord& r = add(roster, "Alpha", 2, 3, "m1\r\nm2");
+    for (int i = 0; i < STATUS_COUNT; ++i)
+        r.status[std::size_t(i)] = i + 1;
+    r.ep1time[0] = 3725;
+    r.ep1time[1] = -3725;
+    r.ep1time[9] = 7450;
+    r.ep1time[10] = 99;  // spare: never exported
+    r.ep2time[0] = -65;
+    r.ep2time[5] = 65;
+    r.ep2time[6] = 99;
+}
+
+QByteArray joined(const LineList& lines)
+{
+    return bytes(joinLines(lines));
+}
+
+const QByteArray HTML_FIXED_HEAD = "<tr><th>No</th><th>Name</th><th>ID</th><th>Type</th>";
+const QByteArray HTML_FULL_FIXED =
+    "<tr class=\"c1\"><td class=\"cnum\">1</td><td class=\"cname\">Alpha</td>"
+    "<td class=\"cid\">SKYLY</td><td class=\"ctype\">HUcaseal</td>";
+const QByteArray HTML_STATUS_HEAD =
+    "<th class=\"cst\">Lv</th><th class=\"cst\">HP</th><th class=\"cst\">TP</th>"
+    "<th class=\"cst\">Def</th><th class=\"cst\">Str</th><th class=\"cst\">Mind</th>"
+    "<th class=\"cst\">Dex</th><th class=\"cst\">Eva</th><th class=\"cst\">Luck</th>";
+const QByteArray HTML_TIMES_HEAD =
+    "<th class=\"ep1t\">EP1C1</th><th class=\"ep1t\">EP1C2</th><th class=\"ep1t\">EP1C3</th>"
+    "<th class=\"ep1t\">EP1C4</th><th class=\"ep1t\">EP1C5</th><th class=\"ep1t\">EP1C6</th>"
+    "<th class=\"ep1t\">EP1C7</th><th class=\"ep1t\">EP1C8</th><th class=\"ep1t\">EP1C9</th>"
+    "<th class=\"ep1t\">EP1Total</th>"
+    "<th class=\"ep2t\">EP2C1</th><th class=\"ep2t\">EP2C2</th><th class=\"ep2t\">EP2C3</th>"
+    "<th class=\"ep2t\">EP2C4</th><th class=\"ep2t\">EP2C5</th><th class=\"ep2t\">EP2Total</th>";
+const QByteArray HTML_FULL_TIMES =
+    "<td class=\"cep1t\"> 1'02\"05</td><td class=\"cep1tb\"> 1'02\"05</td>" +
+    QByteArray("<td class=\"cep1t\"> 0'00\"00</td>").repeated(7) +
+    "<td class=\"cep1t\"> 2'04\"10</td>"
+    "<td class=\"cep2tb\"> 0'01\"05</td>" +
+    QByteArray("<td class=\"cep2t\"> 0'00\"00</td>").repeated(4) +
+    "<td class=\"cep2t\"> 0'01\"05</td>";
+const QByteArray HTML_TAIL = "</table>\r\n</body>\r\n</html>\r\n";
+
+const QByteArray XML_OPEN = "<?xml version=\"1.0\" encoding=\"Shift-JIS\" ?>\r\n\t<qvrdat3>\r\n";
+const QByteArray XML_FULL_FIXED =
+    "\t\t<char>\r\n\t\t\t<no>1</no>\r\n\t\t\t<name>Alpha</name>\r\n\t\t\t<id>2</id>\r\n"
+    "\t\t\t<wtype>3</wtype>\r\n";
+const QByteArray XML_CHAR_CLOSE = "\t\t</char>\r\n\n\r\n";
+const QByteArray XML_CLOSE = "\t</qvrdat3>\r\n";
+
+} // namespace
+
+class TstExports : public QObject {
+    Q_OBJECT
+private slots:
+    void csvFields_data();
+    void csvFields();
+    void csvWholeFile();
+    void htmlLayout_data();
+    void htmlLayout();
+    void htmlRows();
+    void htmlEscaping_data();
+    void htmlEscaping();
+    void htmlBadIndexTouchesNothing_data();
+    void htmlBadIndexTouchesNothing();
+    void htmlTemplate_data();
+    void htmlTemplate();
+    void htmlTemplateFromCurrentFolder();
+    void xmlLayout_data();
+    void xmlLayout();
+    void xmlEscaping();
+    void failedExportKeepsTarget_data();
+    void failedExportKeepsTarget();
+};
+
+void TstExports::csvFields_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("memo");
+    QTest::addColumn<QByteArray>("nameField");
+    QTest::addColumn<QByteArray>("memoField");
+    QTest::newRow("plain") << QByteArray("Alpha") << QByteArray("note") << QByteArray("Alpha")
+                           << QByteArray("note");
+    QTest::newRow("empty") << QByteArray() << QByteArray() << QByteArray() << QByteArray();
+    QTest::newRow("Japanese") << QByteArray("\x82\xa0\x95\x5c") << QByteArray("\x83\x81\x83\x82")
+                              << QByteArray("\x82\xa0\x95\x5c") << QByteArray("\x83\x81\x83\x82");
+    QTest::newRow("comma") << QByteArray("a,b") << QByteArray("x,") << QByteArray("\"a,b\"")
+                           << QByteArray("\"x,\"");
+    QTest::newRow("quote") << QByteArray("say \"hi\"") << QByteArray("\"")
+                           << QByteArray("\"say \"\"hi\"\"\"") << QByteArray("\"\"\"\"");
+    QTest::newRow("line breaks") << QByteArray("a") << QByteArray("one\r\ntwo\nthree\r")
+                                 << QByteArray("a") << QByteArray("\"one\r\ntwo\nthree\r\"");
+}
+
+void TstExports::csvFields()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, memo);
+    QFETCH(QByteArray, nameField);
+    QFETCH(QByteArray, memoField);
+    Roster roster = fixture::withPlaceholder();
+    add(roster, name.toStdString(), 0, 0, memo.toStdString());
+    LineList lines = csvLines(roster);
+    QCOMPARE(lines.size(), std::size_t(1));
+    QCOMPARE(bytes(lines[0]), "1," + nameField + "," + QByteArray("0,").repeated(28) + memoField);
+}
+
+void TstExports::csvWholeFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("out.cvs");
+    Roster roster = fixture::withPlaceholder();
+    exportCsv(path.toStdString(), roster);
+    QCOMPARE(fixture::readBytes(path), QByteArray());  // placeholder only: an empty file
+
+    addFull(roster);
+    add(roster, "", 9, 11).ep1time[0] = INT_MIN;
+    exportCsv(path.toStdString(), roster);
+    QCOMPARE(fixture::readBytes(path),
+             QByteArray("1,Alpha,2,3,1,2,3,4,5,6,7,8,9,10,3725,3725,0,0,0,0,0,0,0,7450,"
+                        "65,0,0,0,0,65,\"m1\r\nm2\"\r\n"
+                        "2,,9,11,0,0,0,0,0,0,0,0,0,0,2147483648,0,0,0,0,0,0,0,0,0,"
+                        "0,0,0,0,0,0,\r\n"));
+}
+
+void TstExports::htmlLayout_data()
+{
+    QTest::addColumn<ExportOptions>("options");
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QByteArray>("row");
+    QTest::newRow("all off") << opts(false, false, false, false) << HTML_FIXED_HEAD + "</tr>"
+                             << HTML_FULL_FIXED + "</tr>";
+    QTest::newRow("defaults") << ExportOptions{} << HTML_FIXED_HEAD + HTML_TIMES_HEAD + "</tr>"
+                              << HTML_FULL_FIXED + HTML_FULL_TIMES + "</tr>";
+    QTest::newRow("all on")
+        << opts(true, true, true, true)
+        << HTML_FIXED_HEAD + HTML_STATUS_HEAD + HTML_TIMES_HEAD + "<th class=\"mem\">Memo</th></tr>"
+        << HTML_FULL_FIXED + "<td class=\"cst\">1</td><td class=\"cst\">2</td><td class=\"cst\">3</td>"
+                             "<td class=\"cst\">4</td><td class=\"cst\">5</td><td class=\"cst\">6</td>"
+                             "<td class=\"cst\">7</td><td class=\"cst\">8</td><td class=\"cst\">9</td>" +
+               HTML_FULL_TIMES + "<td class=\"cmemo\">m1\r\nm2</td></tr>";
+}
+
+void TstExports::htmlLayout()
+{
+    QFETCH(ExportOptions, options);
+    QFETCH(QByteArray, header);
+    QFETCH(QByteArray, row);
+    Roster roster = fixture::withPlaceholder();
+    const LineList head{"<html>", "<body>"};
+    const QByteArray start = "<html>\r\n<body>\r\n<table border=\"1\" cellspacing=\"0\">\r\n" + header + "\r\n";
+    QCOMPARE(joined(htmlLines(head, roster, options)), start + HTML_TAIL);
+    addFull(roster);
+    QCOMPARE(joined(htmlLines(head, roster, options)), start + row + "\r\n" + HTML_TAIL);
+}
+
+void TstExports::htmlRows()
+{
+    Roster roster = fixture::withPlaceholder();
+    for (const char* name : {"a", "b", "c", "d"})
+        add(roster, name);
+    roster[3]->memo.clear();
+    LineList lines = htmlLines({}, roster, ExportOptions{});
+    QCOMPARE(lines.size(), std::size_t(2 + 4 + 3));
+    QCOMPARE(QByteArray::fromStdString(lines[1]).count("<th"), 20);
+    for (std::size_t k = 1; k <= 4; ++k) {
+        QByteArray row = QByteArray::fromStdString(lines[1 + k]);
+        QVERIFY2(row.startsWith(k % 2 ? "<tr class=\"c1\">" : "<tr class=\"c2\">"), row.constData());
+        QCOMPARE(row.count("<td"), 20);
+    }
+    // An empty memo still fills its cell.
+    lines = htmlLines({}, roster, opts(false, false, false, true));
+    QVERIFY(QByteArray::fromStdString(lines[4]).endsWith("<td class=\"cmemo\">&nbsp</td></tr>"));
+}
+
+void TstExports::htmlEscaping_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("cell");
+    QTest::newRow("markup") << QByteArray("a<b&c>\"d'") << QByteArray("a&lt;b&amp;c&gt;&quot;d'");
+    QTest::newRow("entity stays text") << QByteArray("&amp;") << QByteArray("&amp;amp;");
+    QTest::newRow("Japanese") << QByteArray("\x82\xa0\x95\x5c") << QByteArray("\x82\xa0\x95\x5c");
+    QTest::newRow("line break") << QByteArray("<i>\r\nx") << QByteArray("&lt;i&gt;\r\nx");
+}
+
+void TstExports::htmlEscaping()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, cell);
+    Roster roster = fixture::withPlaceholder();
+    add(roster, text.toStdString(), 0, 0, text.toStdString());
+    QByteArray row = QByteArray::fromStdString(htmlLines({}, roster, opts(false, false, false, true))[2]);
+    QVERIFY2(row.contains("<td class=\"cname\">" + cell + "</td>"), row.constData());
+    QVERIFY2(row.contains("<td class=\"cmemo\">" + cell + "</td>"), row.constData());
+}
+
+void TstExports::htmlBadIndexTouchesNothing_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("wtype");
+    QTest::addColumn<int>("index");
+    QTest::newRow("id 10") << 10 << 0 << 10;
+    QTest::newRow("id -1") << -1 << 11 << -1;
+    QTest::newRow("wtype 12") << 9 << 12 << 12;
+    QTest::newRow("both: id first") << 100 << -7 << 100;
+}
+
+void TstExports::htmlBadIndexTouchesNothing()
+{
+    QFETCH(int, id);
+    QFETCH(int, wtype);
+    QFETCH(int, index);
+    QTemporaryDir dir;
+    const QString head = dir.filePath("head.htm"), out = dir.filePath("out.htm");
+    QVERIFY(fixture::writeBytes(head, "<html>\n"));
+    QVERIFY(fixture::writeBytes(out, "previous export"));
+    Roster roster = fixture::withPlaceholder();
+    add(roster, "good");
+    add(roster, "bad", id, wtype);
+    try {
+        exportHtml(out.toStdString(), roster, ExportOptions{}, head.toStdString());
+        QFAIL("no error raised");
+    } catch (const Error& e) {
+        QCOMPARE(QString::fromUtf8(e.what()),
+                 QString("リストのインデックスが範囲を超えています (%1)").arg(index));
+    }
+    QCOMPARE(fixture::readBytes(out), QByteArray("previous export"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);  // no temporary left behind
+}
+
+void TstExports::htmlTemplate_data()
+{
+    QTest::addColumn<QByteArray>("templ");
+    QTest::addColumn<QByteArray>("head");
+    QTest::newRow("empty") << QByteArray() << QByteArray();
+    QTest::newRow("LF") << QByteArray("a\nb\n") << QByteArray("a\r\nb\r\n");
+    QTest::newRow("CR") << QByteArray("a\rb\r") << QByteArray("a\r\nb\r\n");
+    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QByteArray("a\r\nb\r\n");
+    QTest::newRow("no final end") << QByteArray("a\r\nb") << QByteArray("a\r\nb\r\n");
+    QTest::newRow("empty lines") << QByteArray("\n\r\n\r") << QByteArray("\r\n\r\n\r\n");
+    QTest::newRow("zero byte") << QByteArray("a\nb\0c\nd\n", 9) << QByteArray("a\r\nb\r\n");
+}
+
+void TstExports::htmlTemplate()
+{
+    QFETCH(QByteArray, templ);
+    QFETCH(QByteArray, head);
+    QTemporaryDir dir;
+    const QString headPath = dir.filePath("head.htm"), out = dir.filePath("out.htm");
+    QVERIFY(fixture::writeBytes(headPath, templ));
+    exportHtml(out.toStdString(), fixture::withPlaceholder(), opts(false, false, false, false),
+               headPath.toStdString());
+    QCOMPARE(fixture::readBytes(out), head + "<table border=\"1\" cellspacing=\"0\">\r\n" +
+                                          HTML_FIXED_HEAD + "</tr>\r\n" + HTML_TAIL);
+}
+
+void TstExports::htmlTemplateFromCurrentFolder()
+{
+    QTemporaryDir dir;
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const QString out = dir.filePath("out.htm");
+    QVERIFY(fixture::writeBytes(out, "old"));
+    try {
+        exportHtml(out.toStdString(), fixture::withPlaceholder(), ExportOptions{});
+        QDir::setCurrent(before);
+        QFAIL("no error raised");
+    } catch (const Error& e) {
+        QCOMPARE(QString::fromUtf8(e.what()), QString("ファイル defhead.htm は開けません"));
+    }
+    QCOMPARE(fixture::readBytes(out), QByteArray("old"));
+    QVERIFY(fixture::writeBytes(dir.filePath("defhead.htm"), "<p>mine</p>"));
+    exportHtml(out.toStdString(), fixture::withPlaceholder(), ExportOptions{});
+    QDir::setCurrent(before);
+    QVERIFY(fixture::readBytes(out).startsWith("<p>mine</p>\r\n<table"));
+}
+
+void TstExports::xmlLayout_data()
+{
+    QTest::addColumn<ExportOptions>("options");
+    QTest::addColumn<QByteArray>("body");
+    QTest::newRow("all off") << opts(false, false, false, false) << XML_FULL_FIXED;
+    const QByteArray zero = " 0'00\"00";
+    QTest::newRow("all on")
+        << opts(true, true, true, true)
+        << XML_FULL_FIXED + "\t\t\t<status>\r\n\t\t\t\t<lv>1</lv>\r\n\t\t\t\t<hp>2</hp>\r\n"
+                            "\t\t\t\t<tp>3</tp>\r\n\t\t\t\t<def>4</def>\r\n\t\t\t\t<str>5</str>\r\n"
+                            "\t\t\t\t<mind>6</mind>\r\n\t\t\t\t<dex>7</dex>\r\n\t\t\t\t<eva>8</eva>\r\n"
+                            "\t\t\t\t<luck>9</luck>\r\n\t\t\t</status>\r\n"
+                            "\t\t\t<ep1time>\r\n\t\t\t\t<c1> 1'02\"05</c1>\r\n\t\t\t\t<c2>* 1'02\"05</c2>\r\n"
+                            "\t\t\t\t<c3>" + zero + "</c3>\r\n\t\t\t\t<c4>" + zero + "</c4>\r\n"
+                            "\t\t\t\t<c5>" + zero + "</c5>\r\n\t\t\t\t<c6>" + zero + "</c6>\r\n"
+                            "\t\t\t\t<c7>" + zero + "</c7>\r\n\t\t\t\t<c8>" + zero + "</c8>\r\n"
+                            "\t\t\t\t<c9>" + zero + "</c9>\r\n\t\t\t\t<total> 2'04\"10</total>\r\n"
+                            "\t\t\t</ep1time>\r\n"
+                            "\t\t\t<ep2time>\r\n\t\t\t\t<c1>* 0'01\"05</c1>\r\n"
+                            "\t\t\t\t<c2>" + zero + "</c2>\r\n\t\t\t\t<c3>" + zero + "</c3>\r\n"
+                            "\t\t\t\t<c4>" + zero + "</c4>\r\n\t\t\t\t<c5>" + zero + "</c5>\r\n"
+                            "\t\t\t\t<total> 0'01\"05</total>\r\n\t\t\t</ep2time>\r\n"
+                            "\t\t\t<memo>\r\nm1\r\nm2\r\n\t\t\t</memo>\r\n";
+}
+
+void TstExports::xmlLayout()
+{
+    QFETCH(ExportOptions, options);
+    QFETCH(QByteArray, body);
+    QTemporaryDir dir;
+    const QString out = dir.filePath("out.xml");
+    Roster roster = fixture::withPlaceholder();
+    exportXml(out.toStdString(), roster, options);
+    QCOMPARE(fixture::readBytes(out), XML_OPEN + XML_CLOSE);
+    addFull(roster);
+    exportXml(out.toStdString(), roster, options);
+    QCOMPARE(fixture::readBytes(out), XML_OPEN + body + XML_CHAR_CLOSE + XML_CLOSE);
+}
+
+void TstExports::xmlEscaping()
+{
+    Roster roster = fixture::withPlaceholder();
+    add(roster, "a<b&c>\"d'\x82\xa0", 0, 0, "");
+    add(roster, "\x95\x5c", 0, 0, "<i>&\r\nx</i>");
+    const QByteArray out = joined(xmlLines(roster, opts(false, false, false, true)));
+    QVERIFY(out.contains("\t\t\t<name>a&lt;b&amp;c&gt;\"d'\x82\xa0</name>\r\n"));
+    QVERIFY(out.contains("\t\t\t<name>\x95\x5c</name>\r\n"));
+    // An empty memo is an empty line of its own.
+    QVERIFY(out.contains("\t\t\t<wtype>0</wtype>\r\n\t\t\t<memo>\r\n\r\n\t\t\t</memo>\r\n\t\t</char>"));
+    QVERIFY(out.contains("\t\t\t<memo>\r\n&lt;i&gt;&amp;\r\nx&lt;/i&gt;\r\n\t\t\t</memo>\r\n"));
+}
+
+void TstExports::failedExportKeepsTarget_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("target");  // relative to a fresh folder
+    QTest::addColumn<bool>("oldFile");
+    for (const QString format : {"csv", "html", "xml"}) {
+        QTest::addRow("%s, missing folder", qPrintable(format)) << format << "none/out" << false;
+        QTest::addRow("%s, folder", qPrintable(format)) << format << "folder" << false;
+        // The name leaves no room for the temporary's suffix, so the replacement cannot be made.
+        QTest::addRow("%s, no room for temporary", qPrintable(format))
+            << format << QString(250, u'n') << true;
+    }
+}
+
+void TstExports::failedExportKeepsTarget()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, target);
+    QFETCH(bool, oldFile);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("folder"));
+    const QString head = dir.filePath("head.htm"), path = dir.filePath(target);
+    QVERIFY(fixture::writeBytes(head, "<html>"));
+    if (oldFile)
+        QVERIFY(fixture::writeBytes(path, "old contents"));
+    Roster roster = fixture::withPlaceholder();
+    add(roster, "x");
+    const std::string p = path.toStdString();
+    try {
+        if (format == "csv")
+            exportCsv(p, roster);
+        else if (format == "html")
+            exportHtml(p, roster, ExportOptions{}, head.toStdString());
+        else
+            exportXml(p, roster, ExportOptions{});
+        QFAIL("no error raised");
+    } catch (const Error& e) {
+        QCOMPARE(QString::fromUtf8(e.what()), "ファイル " + path + " を作成できません");
+    }
+    QCOMPARE(QFileInfo(dir.filePath("folder")).isDir(), true);
+    QCOMPARE(QFileInfo::exists(dir.filePath("none")), false);
+    if (oldFile)
+        QCOMPARE(fixture::readBytes(path), QByteArray("old contents"));
+}
+
+QTEST_GUILESS_MAIN(TstExports)
+#include "tst_exports.moc"
