@@ -1,1 +1,6 @@
-int main() { return 0; }
+#include "app/program.h"
+
+int main(int argc, char** argv)
+{
+    return qvr::runProgram(argc, argv);
+}

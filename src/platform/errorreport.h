@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <type_traits>
 #include <utility>
 
 namespace qvr {
@@ -26,14 +27,19 @@ void setErrorReportHook(ErrorReportHook hook);
 // Returns false when the handler raised an error.
 bool guard(const std::function<void()>& handler);
 
-// Connects a signal to a handler that runs under guard().
+// Connects a signal to a handler that runs under guard(); a handler may take the
+// signal's arguments or none.
 template <typename Sender, typename Signal, typename Handler>
 auto connectGuarded(Sender* sender, Signal signal, QObject* context, Handler handler)
 {
-    return QObject::connect(sender, signal, context,
-                            [h = std::move(handler)](auto&&... args) {
-                                guard([&] { h(std::forward<decltype(args)>(args)...); });
-                            });
+    return QObject::connect(sender, signal, context, [h = std::move(handler)](auto&&... args) {
+        guard([&] {
+            if constexpr (std::is_invocable_v<const Handler&, decltype(args)...>)
+                h(std::forward<decltype(args)>(args)...);
+            else
+                h();
+        });
+    });
 }
 
 } // namespace qvr

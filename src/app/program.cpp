@@ -1,0 +1,55 @@
+#include "app/program.h"
+
+#include "app/tform1.h"
+#include "interchange/tform3.h"
+#include "platform/cp932.h"
+#include "platform/error.h"
+#include "platform/errorreport.h"
+#include "subtool/tform2.h"
+
+#include <QApplication>
+#include <QIcon>
+
+TForm1* Form1 = nullptr;
+TForm2* Form2 = nullptr;
+TForm3* Form3 = nullptr;
+
+namespace qvr {
+
+int runProgram(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("qvrutl"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/qvrutl.svg")));
+    // Closing the main window ends the program, however many tool windows are open.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    guard([] {
+        if (!cp932::available())
+            throw Error("code page 932 conversion is not available on this system (iconv CP932)");
+        Form1 = new TForm1();
+        Form2 = new TForm2(Form1->soundfile);
+        Form2->placeBeside(Form1);
+        Form2->show();
+        Form3 = new TForm3(Form1);
+        Form1->show();
+        QApplication::exec();
+    });
+
+    // Destroyed in the reverse order of creation; each window writes its settings.
+    if (Form3) {
+        Form3->FormDestroy();
+        delete Form3;
+        Form3 = nullptr;
+    }
+    delete Form2;
+    Form2 = nullptr;
+    if (Form1) {
+        Form1->FormDestroy();
+        delete Form1;
+        Form1 = nullptr;
+    }
+    return 0;
+}
+
+} // namespace qvr

@@ -1,0 +1,414 @@
+#include "app/tform1.h"
+
+#include "platform/error.h"
+#include "platform/errorreport.h"
+#include "platform/filedialog.h"
+#include "platform/programpath.h"
+#include "platform/qtext.h"
+#include "roster/rosterfile.h"
+#include "settings/profilefile.h"
+#include "view/drawgrid.h"
+#include "view/emblems.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QTabBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace qvr;
+
+namespace {
+
+const char* const ROSTER_FILTER = "QVRUTL_Ver3(*.pd3)|*.pd3";
+
+QFont windowFont()
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"),
+                   QStringLiteral("DejaVu Sans")});
+    f.setPixelSize(12);
+    return f;
+}
+
+template <typename W>
+W* named(W* widget, const char* name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QToolButton* toolButton(QWidget* parent, const char* name, const QString& caption, QRect geometry)
+{
+    auto* b = named(new QToolButton(parent), name);
+    b->setText(caption);
+    b->setGeometry(geometry);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setAutoRaise(true);
+    return b;
+}
+
+QFrame* panel(QWidget* parent, const char* name)
+{
+    auto* p = named(new QFrame(parent), name);
+    p->setFrameShape(QFrame::StyledPanel);
+    p->setFrameShadow(QFrame::Raised);
+    return p;
+}
+
+} // namespace
+
+TBestStrip::TBestStrip(QWidget* parent) : QWidget(parent), picture_(700, 28, QImage::Format_RGB32)
+{
+    picture_.fill(palette().color(QPalette::Window));
+    setFixedSize(700, 28);
+}
+
+void TBestStrip::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.drawImage(QRect(0, 0, width(), height()), picture_);
+}
+
+TForm1::TForm1()
+{
+    // 1. the window and its controls
+    buildLayout();
+    buildMenu();
+    buildEditors();
+
+    // 2. state
+    lastfile.clear();
+    soundfile.clear();
+    dispmode = 0;
+    cursheet = 0;
+    curcol = 1;
+    currow = 1;
+
+    // 3. column tables
+    static const char* const fixedHeads[] = {"No", "LK", "nc", "Name", "ID", "TYPE"};
+    for (auto& row : colwidth) {
+        row.fill(60);
+        row[0] = 28;
+        row[1] = 12;
+        row[2] = 12;
+        row[3] = 120;
+        row[4] = 16;
+        row[5] = 65;
+    }
+    for (int v = 0; v < 3; ++v)
+        for (int c = 0; c < 6; ++c)
+            colhead[v][c] = fixedHeads[c];
+    for (int i = 0; i < 9; ++i) {
+        colhead[0][6 + i] = std::string(STATUS_EXPORT_TITLES[i]);
+        colhead[1][6 + i] = "EP1C" + std::to_string(i + 1);
+    }
+    colhead[1][15] = "TOTAL";
+    for (int i = 0; i < 5; ++i)
+        colhead[2][6 + i] = "EP2C" + std::to_string(i + 1);
+    colhead[2][11] = "TOTAL";
+
+    // 4. settings
+    readSettings();
+
+    // 5, 6. the start-up roster: as many records as the grid has rows
+    roster = makeRoster(static_cast<std::size_t>(DrawGrid1->rowCount()));
+    sheets.push_back(&roster);
+    currec = roster[0].get();
+
+    // 7. the last roster file; missing is the normal first run and stays silent,
+    // a damaged one is reported and the start-up roster stays
+    if (!lastfile.empty())
+        guard([this] { loadRoster(lastfile, false); });
+
+    // 8. column widths of the 18 designed columns
+    const int widthRow = (dispmode == 1 || dispmode == 2) ? dispmode : 0;
+    for (int c = 0; c < DrawGrid1->colCount(); ++c)
+        DrawGrid1->setColWidth(c, colwidth[static_cast<std::size_t>(widthRow)][static_cast<std::size_t>(c)]);
+
+    // 9. the view
+    setViewMode(dispmode);
+
+    // 10, 11. best times and the strip
+    recomputeEp1Best(*sheet(), best);
+    drawBestStrip();
+    repaintGrid();
+    recomputeEp2Best(*sheet(), best);
+    drawBestStrip();
+    repaintGrid();
+    drawBestStrip();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildLayout()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("QVR Utility ver3"));
+    setFont(windowFont());
+    resize(880, 413);
+
+    auto* central = named(new QWidget(this), "Form1Client");
+    auto* outer = new QVBoxLayout(central);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    setCentralWidget(central);
+
+    // Top bar with the view buttons and the tool buttons.
+    Panel1 = panel(central, "Panel1");
+    Panel1->setFixedHeight(25);
+    QFont bold = font();
+    bold.setBold(true);
+    Panel1->setFont(bold);
+    Panel5 = named(new QFrame(Panel1), "Panel5");
+    Panel5->setGeometry(0, 0, 217, 25);
+    Panel5->setToolTip(QStringLiteral("View Style"));
+    Label1 = named(new QLabel(QStringLiteral("View"), Panel5), "Label1");
+    Label1->setGeometry(4, 5, 36, 14);
+    SpeedButton6 = toolButton(Panel5, "SpeedButton6", QStringLiteral("State"), {42, 1, 39, 22});
+    SpeedButton4 = toolButton(Panel5, "SpeedButton4", QStringLiteral("EP1"), {82, 1, 47, 22});
+    SpeedButton5 = toolButton(Panel5, "SpeedButton5", QStringLiteral("EP2"), {128, 1, 49, 22});
+    viewButtons = new QButtonGroup(this);
+    viewButtons->setObjectName(QStringLiteral("ViewGroup"));
+    viewButtons->setExclusive(true);
+    for (QToolButton* b : {SpeedButton6, SpeedButton4, SpeedButton5}) {
+        b->setCheckable(true);
+        viewButtons->addButton(b);
+    }
+    SpeedButton6->setChecked(true);
+    SpeedButton1 = toolButton(Panel5, "SpeedButton1", QString(), {184, 0, 23, 22});
+    SpeedButton1->setCheckable(true);
+    SpeedButton1->setIcon(memoIcon());
+    SpeedButton1->setToolTip(QStringLiteral("MemoWindow on/off"));
+
+    // Only the "Down" hint is shown; the others are kept for accessibility tools.
+    SBadd = toolButton(Panel1, "SBadd", QStringLiteral("+"), {224, 0, 23, 22});
+    SBadd->setAccessibleDescription(QStringLiteral("Add"));
+    SBdel = toolButton(Panel1, "SBdel", QStringLiteral("-"), {248, 0, 23, 22});
+    SBdel->setAccessibleDescription(QStringLiteral("Delete"));
+    SBup = toolButton(Panel1, "SBup", QString(), {272, 0, 23, 22});
+    SBup->setIcon(arrowIcon(true));
+    SBup->setAccessibleDescription(QStringLiteral("Up"));
+    SBdown = toolButton(Panel1, "SBdown", QString(), {296, 0, 23, 22});
+    SBdown->setIcon(arrowIcon(false));
+    SBdown->setToolTip(QStringLiteral("Down"));
+    BtnTool = named(new QPushButton(QStringLiteral("SubTool"), Panel1), "BtnTool");
+    BtnTool->setGeometry(328, 0, 65, 25);
+    BtnTool->setFocusPolicy(Qt::NoFocus);
+    outer->addWidget(Panel1);
+
+    // The grid pane: tab strip, grid, memo pane; the editors float over the grid.
+    Panel3 = named(new QFrame(central), "Panel3");
+    auto* paneLayout = new QVBoxLayout(Panel3);
+    paneLayout->setContentsMargins(1, 0, 0, 0);
+    paneLayout->setSpacing(0);
+    PageControl1 = named(new QTabBar(Panel3), "PageControl1");
+    PageControl1->addTab(QStringLiteral("Sheet1"));
+    PageControl1->setTabData(0, QStringLiteral("TabSheet1"));
+    PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { width: 150px; height: 20px; }"));
+    PageControl1->setFixedHeight(24);
+    PageControl1->setFocusPolicy(Qt::NoFocus);
+    PageControl1->setExpanding(false);
+    paneLayout->addWidget(PageControl1);
+
+    Splitter1 = named(new QSplitter(Qt::Vertical, Panel3), "Splitter1");
+    Splitter1->setHandleWidth(8);
+    Splitter1->setChildrenCollapsible(false);
+    DrawGrid1 = named(new DrawGrid(Splitter1), "DrawGrid1");
+    QFont gridFont;
+    gridFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"),
+                          QStringLiteral("Noto Sans CJK JP")});
+    gridFont.setPixelSize(13);
+    DrawGrid1->setFont(gridFont);
+    DrawGrid1->setColCount(18);
+    DrawGrid1->setRowCount(3);
+    Panel4 = named(new QFrame(Splitter1), "Panel4");
+    auto* memoLayout = new QVBoxLayout(Panel4);
+    memoLayout->setContentsMargins(0, 0, 0, 0);
+    Memo1 = named(new QPlainTextEdit(Panel4), "Memo1");
+    Memo1->setPlainText(QStringLiteral("Memo1"));
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setTabChangesFocus(true);
+    memoLayout->addWidget(Memo1);
+    Splitter1->addWidget(DrawGrid1);
+    Splitter1->addWidget(Panel4);
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
+    Splitter1->setSizes({200, 127});
+    Panel4->hide();
+    paneLayout->addWidget(Splitter1, 1);
+    outer->addWidget(Panel3, 1);
+
+    // The bottom bar with the best-time strip.
+    Panel2 = panel(central, "Panel2");
+    Panel2->setFixedHeight(30);
+    Button5 = named(new QPushButton(QStringLiteral("BestLap"), Panel2), "Button5");
+    Button5->setGeometry(2, 2, 65, 25);
+    Button5->setFocusPolicy(Qt::NoFocus);
+    Image1 = named(new TBestStrip(Panel2), "Image1");
+    Image1->move(72, 0);
+    outer->addWidget(Panel2);
+
+    ImageList1 = sectionEmblems();
+    OpenDialog1 = named(new OpenDialog(this), "OpenDialog1");
+    OpenDialog1->defaultExt = QStringLiteral("pd3");
+    OpenDialog1->fileName = QStringLiteral("qvrutl");
+    PopupMenu1 = named(new QMenu(this), "PopupMenu1");
+    PopupMenu1->addAction(QStringLiteral("Add"))->setObjectName(QStringLiteral("Add1"));
+    PopupMenu1->addAction(QStringLiteral("Delete"))->setObjectName(QStringLiteral("Delete1"));
+
+    // Place the window where it was designed, kept on the screen.
+    move(498, 713);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect avail = screen->availableGeometry();
+        QRect frame(QPoint(498, 713), QSize(880, 413));
+        if (!avail.contains(frame)) {
+            frame.moveRight(std::min(frame.right(), avail.right()));
+            frame.moveBottom(std::min(frame.bottom(), avail.bottom() - 40));
+            frame.moveLeft(std::max(frame.left(), avail.left()));
+            frame.moveTop(std::max(frame.top(), avail.top()));
+            move(frame.topLeft());
+        }
+    }
+
+    connectGuarded(SpeedButton6, &QToolButton::clicked, this, [this] { SpeedButton6Click(); });
+    connectGuarded(SpeedButton4, &QToolButton::clicked, this, [this] { SpeedButton4Click(); });
+    connectGuarded(SpeedButton5, &QToolButton::clicked, this, [this] { SpeedButton5Click(); });
+    connectGuarded(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
+    connectGuarded(SBadd, &QToolButton::clicked, this, [this] { SBaddClick(); });
+    connectGuarded(SBdel, &QToolButton::clicked, this, [this] { SBdelClick(); });
+    connectGuarded(SBup, &QToolButton::clicked, this, [this] { SBupClick(); });
+    connectGuarded(SBdown, &QToolButton::clicked, this, [this] { SBdownClick(); });
+    connectGuarded(BtnTool, &QPushButton::clicked, this, [this] { BtnToolClick(); });
+    connectGuarded(DrawGrid1, &DrawGrid::mouseDown, this,
+                   [this](Qt::MouseButton b, Qt::KeyboardModifiers m, int x, int y) { DrawGrid1MouseDown(b, m, x, y); });
+    connectGuarded(DrawGrid1, &DrawGrid::keyUp, this,
+                   [this](int key, quint32 native, Qt::KeyboardModifiers m) { DrawGrid1KeyUp(key, native, m); });
+    DrawGrid1->setDrawCell([this](QPainter& p, int c, int r, const QRect& rect) {
+        guard([&] { DrawGrid1DrawCell(p, c, r, rect); });
+    });
+    DrawGrid1->setBeforeClick([this] { return closeEditorsBeforeClick(); });
+}
+
+void TForm1::buildMenu()
+{
+    MainMenu1 = named(new QMenuBar(this), "MainMenu1");
+    setMenuBar(MainMenu1);
+    struct Entry {
+        const char* name;
+        const char* caption;
+        void (TForm1::*handler)();
+    };
+    auto addMenu = [this](const char* name, const char* caption, std::initializer_list<Entry> entries) {
+        QMenu* menu = named(MainMenu1->addMenu(QString::fromLatin1(caption)), name);
+        for (const Entry& e : entries) {
+            QAction* a = menu->addAction(QString::fromLatin1(e.caption));
+            a->setObjectName(QString::fromLatin1(e.name));
+            if (e.handler)
+                connectGuarded(a, &QAction::triggered, this, [this, h = e.handler] { (this->*h)(); });
+        }
+    };
+    addMenu("File1", "File",
+            {{"Load1", "Load", &TForm1::Load1Click},
+             {"Save1", "Save", &TForm1::Save1Click},
+             {"N1", "-----", nullptr},
+             {"Import1", "Import-Ver2", &TForm1::Import1Click},
+             {"Export1", "Export-CVS", &TForm1::Export1Click},
+             {"N2", "Export-HTML", &TForm1::N2Click},
+             {"Exit1", "Export-XML", &TForm1::Exit1Click}});
+    addMenu("Option1", "Option", {{"Version1", "Option", &TForm1::Version1Click}});
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    // Closing the main window ends the program, whatever other windows show.
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted() && this == Form1)
+        QCoreApplication::quit();
+}
+
+void TForm1::readSettings()
+{
+    MainSettings s = readMainSettings(programSettingsPath());
+    soundfile = s.soundfile;
+    lastfile = s.lastfile;
+    dispmode = s.dispmode;
+}
+
+void TForm1::writeSettings()
+{
+    writeMainSettings(programSettingsPath(), MainSettings{soundfile, lastfile, dispmode});
+}
+
+void TForm1::FormDestroy()
+{
+    guard([this] { writeSettings(); });
+    roster.clear();
+    sheets.clear();
+    deleted.clear();
+    retired_.clear();
+    currec = nullptr;
+}
+
+void TForm1::setGridRowCount()
+{
+    DrawGrid1->setRowCount(static_cast<int>(sheet()->size()));
+}
+
+void TForm1::loadRoster(const std::string& path, bool reportMissing)
+{
+    Roster incoming;
+    switch (qvr::loadRoster(path, incoming)) {
+    case LoadResult::CannotOpen:
+        if (reportMissing)
+            throw errCannotOpen(path);
+        return;
+    case LoadResult::NotRoster:
+        throw errNotRoster(path);
+    case LoadResult::Loaded:
+        break;
+    }
+    // The current record stays alive until the next click selects one of the new roster.
+    for (auto& rec : roster) {
+        if (rec.get() == currec) {
+            retired_.clear();
+            retired_.push_back(std::move(rec));
+            break;
+        }
+    }
+    roster = std::move(incoming);
+    setGridRowCount();
+    PageControl1->setTabText(0, QFileInfo(fromNativePath(path)).fileName());
+}
+
+void TForm1::Load1Click()
+{
+    OpenDialog1->filter = QString::fromLatin1(ROSTER_FILTER);
+    if (!OpenDialog1->execute(this))
+        return;
+    loadRoster(toNativePath(OpenDialog1->fileName));
+    repaintGrid();
+}
+
+void TForm1::Save1Click()
+{
+    OpenDialog1->filter = QString::fromLatin1(ROSTER_FILTER);
+    if (!OpenDialog1->execute(this))
+        return;
+    const std::string path = toNativePath(OpenDialog1->fileName);
+    storePendingMemo();
+    saveRoster(path, *sheet());
+    // Only a save that reached the disk is remembered for the next start.
+    lastfile = path;
+}
