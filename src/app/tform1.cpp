@@ -227,7 +227,7 @@ void TForm1::buildLayout()
     Splitter1->setChildrenCollapsible(false);
     DrawGrid1 = named(new DrawGrid(Splitter1), "DrawGrid1");
     QFont gridFont;
-    gridFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"),
+    gridFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
                           QStringLiteral("Noto Sans CJK JP")});
     gridFont.setPixelSize(13);
     DrawGrid1->setFont(gridFont);
