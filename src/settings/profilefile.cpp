@@ -275,11 +275,13 @@ std::string withProfileValue(std::string_view text, std::string_view section, st
     std::string keyLine;
     keyLine.append(key).append("=").append(value);
 
+    // A new line takes the line end of the line before it. In a file of mixed line
+    // ends another choice could put a CR right before an LF, joining two lines.
     if (place.header) {
         const Line& after = lines[place.lastKey.value_or(*place.header)];
         if (after.next > after.end) {
             out.append(text.substr(0, after.next));
-            out.append(keyLine).append(eol);
+            out.append(keyLine).append(text.substr(after.end, after.next - after.end));
             out.append(text.substr(after.next));
         } else {
             // The last line of the file, without a line end of its own.
@@ -292,8 +294,11 @@ std::string withProfileValue(std::string_view text, std::string_view section, st
     out.append(text);
     if (!lines.empty()) {
         const Line& last = lines.back();
-        if (last.next == last.end)
+        std::string_view lastEnd = text.substr(last.end, last.next - last.end);
+        if (lastEnd.empty())
             out.append(eol);
+        else
+            eol = lastEnd;
         std::string_view lastContent = text.substr(last.begin, last.end - last.begin);
         if (last.begin == 0 && lastContent.starts_with(UTF8_BOM))
             lastContent.remove_prefix(UTF8_BOM.size());

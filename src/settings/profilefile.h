@@ -34,7 +34,8 @@ std::optional<std::string> profileValue(std::string_view text, std::string_view 
 // The text with the key set to the value (cut at a line break or NUL, which would
 // otherwise split the line). Every other line is kept byte for byte; a missing key
 // goes after the last key line of its section, a missing section at the end of the
-// file. New lines use the file's own line end, CR LF when it has none.
+// file. A new line takes the line end of the line before it, or the file's first
+// line end when that line has none, or CR LF in a file without any.
 // Names must fit on their line: no line break, no "]" in a section name, no "="
 // in a key and no "[" or ";" in front of it (std::invalid_argument otherwise).
 std::string withProfileValue(std::string_view text, std::string_view section,
