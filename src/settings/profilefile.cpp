@@ -299,6 +299,11 @@ std::string withProfileValue(std::string_view text, std::string_view section, st
             out.append(eol);
         else
             eol = lastEnd;
+        std::string_view lastContent = text.substr(last.begin, last.end - last.begin);
+        if (last.begin == 0 && lastContent.starts_with(UTF8_BOM))
+            lastContent.remove_prefix(UTF8_BOM.size());
+        if (!trim(lastContent).empty())
+            out.append(eol);  // a blank line between sections
     }
     out.append("[").append(section).append("]").append(eol);
     out.append(keyLine).append(eol);

@@ -132,12 +132,12 @@ private slots:
         QTest::newRow("add in CR file") << QByteArray("[LAST]\rj=1\r") << QByteArray("k") << QByteArray("[LAST]\rj=1\rk=new\r");
         // Found by fuzzing: a lone CR put in front of an LF joined two lines into one.
         QTest::newRow("mixed ends, add") << QByteArray("[LAST]\rj=1\n\n[X]\n") << QByteArray("k") << QByteArray("[LAST]\rj=1\nk=new\n\n[X]\n");
-        QTest::newRow("mixed ends, new section") << QByteArray("a\nb\r") << QByteArray("k") << QByteArray("a\nb\r[LAST]\rk=new\r");
-        QTest::newRow("new section LF") << QByteArray("[A]\nj=1") << QByteArray("k") << QByteArray("[A]\nj=1\n[LAST]\nk=new\n");
+        QTest::newRow("mixed ends, new section") << QByteArray("a\nb\r") << QByteArray("k") << QByteArray("a\nb\r\r[LAST]\rk=new\r");
+        QTest::newRow("new section LF") << QByteArray("[A]\nj=1") << QByteArray("k") << QByteArray("[A]\nj=1\n\n[LAST]\nk=new\n");
         QTest::newRow("new section after blank") << QByteArray("[A]\r\n\r\n") << QByteArray("k") << QByteArray("[A]\r\n\r\n[LAST]\r\nk=new\r\n");
         QTest::newRow("new file") << QByteArray() << QByteArray("k") << QByteArray("[LAST]\r\nk=new\r\n");
         QTest::newRow("first section only") << QByteArray("[LAST]\n[LAST]\nk=1\n") << QByteArray("k") << QByteArray("[LAST]\nk=new\n[LAST]\nk=1\n");
-        QTest::newRow("not before sections") << QByteArray("k=1\n") << QByteArray("k") << QByteArray("k=1\n[LAST]\nk=new\n");
+        QTest::newRow("not before sections") << QByteArray("k=1\n") << QByteArray("k") << QByteArray("k=1\n\n[LAST]\nk=new\n");
     }
     void write()
     {

@@ -101,8 +101,8 @@ private slots:
         writeExportOptions(ini, ExportOptions{true, false, true, false});
         writeMainSettings(ini, MainSettings{"a.wav", "/r/s.pd3", 2});
         QCOMPARE(fileBytes(QString::fromStdString(ini)),
-                 QByteArray("[OPTION]\r\nOutStatus=1\r\nOutEP1Time=0\r\nOutEP2Time=1\r\nOutMemo=0\r\n"
-                            "[SYSTEM]\r\nSFile=a.wav\r\n[LAST]\r\nLastFile=/r/s.pd3\r\nDispMode=2\r\n"));
+                 QByteArray("[OPTION]\r\nOutStatus=1\r\nOutEP1Time=0\r\nOutEP2Time=1\r\nOutMemo=0\r\n\r\n"
+                            "[SYSTEM]\r\nSFile=a.wav\r\n\r\n[LAST]\r\nLastFile=/r/s.pd3\r\nDispMode=2\r\n"));
         QCOMPARE(readMainSettings(ini).lastfile, std::string("/r/s.pd3"));
         QCOMPARE(readExportOptions(ini).outStatus, true);
     }
@@ -115,7 +115,7 @@ private slots:
         writeMainSettings(ini, readMainSettings(ini));
         QCOMPARE(fileBytes(QString::fromStdString(ini)),
                  QByteArray("; mine\n[LAST]\nDispMode=0\nWindow=1,2\nLastFile=qvrutl.pd3\n[Mine]\nz=\x93\xFA\n"
-                            "[SYSTEM]\nSFile=default.wav\n"));
+                            "\n[SYSTEM]\nSFile=default.wav\n"));
     }
 
     void exitWriteFailure()
