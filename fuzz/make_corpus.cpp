@@ -122,6 +122,8 @@ int main(int argc, char** argv)
         std::string(1, '\x0a') + "; comment\nx=1\n[system]\n  sfile = a b.wav \n\n[LAST]\nDispMode=abc\n[last]\nLastFile=");
     put("profile", "cr-only.ini", std::string(1, '\x05') + "[S]\rk=1\r[T]\r");
     put("profile", "bom-nul.ini", std::string(1, '\x03') + "\xEF\xBB\xBF[OPTION]\r\nOutMemo=5\0junk\r\n[\x83\x41]\r\n\x83\x5D=v"s);
+    // Once joined a CR-ended new key line with the blank line after it.
+    put("profile", "mixed-ends.ini", std::string(1, '\x05') + "[S]\rj=1\n\n[X]\n");
     put("profile", "unclosed.ini", std::string(1, '\x02') + "[LAST\r\n=\r\n[\r\n]\r\n");
 
     // Head templates.
