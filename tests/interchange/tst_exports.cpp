@@ -96,6 +96,8 @@ private slots:
     void xmlEscaping();
     void failedExportKeepsTarget_data();
     void failedExportKeepsTarget();
+    void filesMatchLists_data();
+    void filesMatchLists();
 };
 
 void TstExports::csvFields_data()
@@ -393,8 +395,50 @@ void TstExports::failedExportKeepsTarget()
     }
     QCOMPARE(QFileInfo(dir.filePath("folder")).isDir(), true);
     QCOMPARE(QFileInfo::exists(dir.filePath("none")), false);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), oldFile ? 2 : 1);
     if (oldFile)
         QCOMPARE(fixture::readBytes(path), QByteArray("old contents"));
+}
+
+void TstExports::filesMatchLists_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::newRow("csv") << "csv";
+    QTest::newRow("html") << "html";
+    QTest::newRow("xml") << "xml";
+}
+
+// The files are streamed in pieces; they must hold exactly the lists' lines, and
+// replace a longer old file completely.
+void TstExports::filesMatchLists()
+{
+    QFETCH(QString, format);
+    QTemporaryDir dir;
+    const QString head = dir.filePath("head.htm"), path = dir.filePath("out");
+    QVERIFY(fixture::writeBytes(head, "<html>\n<body>"));
+    QVERIFY(fixture::writeBytes(path, QByteArray(8 << 20, 'o')));
+    Roster roster = fixture::withPlaceholder();
+    for (int i = 0; i < 3000; ++i) {
+        CharRecord& r = add(roster, "c" + std::to_string(i), i % 10, i % 12, std::string(std::size_t(i % 300), 'm'));
+        r.ep1time[std::size_t(i % 10)] = -i;
+        r.status[std::size_t(i % 10)] = i;
+    }
+    const ExportOptions all = opts(true, true, true, true);
+    const std::string p = path.toStdString();
+    LineList lines;
+    if (format == "csv") {
+        exportCsv(p, roster);
+        lines = csvLines(roster);
+    } else if (format == "html") {
+        exportHtml(p, roster, all, head.toStdString());
+        lines = htmlLines({"<html>", "<body>"}, roster, all);
+    } else {
+        exportXml(p, roster, all);
+        lines = xmlLines(roster, all);
+    }
+    const QByteArray file = fixture::readBytes(path);
+    QVERIFY(file.size() > 600 * 1024);  // several pieces
+    QVERIFY(file == joined(lines));
 }
 
 QTEST_GUILESS_MAIN(TstExports)
