@@ -1,1 +1,307 @@
-// being written
+#include "subtool/tform2.h"
+
+#include "platform/alarm.h"
+#include "platform/errorreport.h"
+#include "platform/filedialog.h"
+#include "platform/qtext.h"
+#include "roster/charrecord.h"
+#include "roster/timevalue.h"
+#include "subtool/sectionid.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QValidator>
+#include <QWindow>
+#include <algorithm>
+
+namespace {
+
+constexpr int OUTER_WIDTH = 204;
+constexpr int OUTER_HEIGHT = 214;
+constexpr QPoint DESIGN_PLACE{480, 908};
+constexpr std::size_t NAME_LIMIT_BYTES = 12;
+
+template <typename W>
+W* place(W* w, const char* name, int left, int top, int width, int height)
+{
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(left, top, width, height);
+    return w;
+}
+
+QFrame* panel(const char* name, QWidget* parent)
+{
+    auto* p = new QFrame(parent);
+    p->setObjectName(QLatin1String(name));
+    p->setFrameShape(QFrame::NoFrame);
+    return p;
+}
+
+// A loudspeaker sending out sound waves, in the colours of the 16-colour palette.
+QPixmap loudspeaker()
+{
+    QPixmap pm(20, 20);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(Qt::black);
+    p.setBrush(Qt::darkGray);
+    p.drawRect(2, 7, 3, 5);
+    p.setBrush(Qt::lightGray);
+    const QPoint cone[] = {{5, 7}, {9, 3}, {9, 16}, {5, 12}};
+    p.drawPolygon(cone, 4);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(Qt::darkBlue, 1));
+    // Arcs of growing radius round the cone's mouth, each spanning 100 degrees.
+    for (int r : {3, 6, 9}) {
+        const QRect box(9 - r, 10 - r, 2 * r, 2 * r);
+        p.drawArc(box, -50 * 16, 100 * 16);
+    }
+    return pm;
+}
+
+QString latin1(std::string_view s)
+{
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace
+
+// Accepts the program's own texts, any edit that shortens the text, and typing
+// up to the limit. The toolkit validates every change (setText included) and stops
+// refusing edits once it has seen one invalid text, so a program text must pass.
+class TMaskEdit::LimitValidator : public QValidator {
+public:
+    explicit LimitValidator(QObject* parent) : QValidator(parent) {}
+
+    State validate(QString& input, int& /*pos*/) const override
+    {
+        if (programText || input.size() <= TYPED_LIMIT || input.size() < previous)
+            return Acceptable;
+        return Invalid;
+    }
+
+    bool programText = false;
+    qsizetype previous = 0;
+};
+
+TMaskEdit::TMaskEdit(QWidget* parent) : QLineEdit(parent), limit_(new LimitValidator(this))
+{
+    setValidator(limit_);
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& t) { limit_->previous = t.size(); });
+}
+
+void TMaskEdit::setText(const QString& text)
+{
+    limit_->programText = true;
+    QLineEdit::setText(text);
+    limit_->programText = false;
+}
+
+TForm2::TForm2(const std::string& soundfile, qvr::AlarmPlayer* player, QWidget* parent)
+    : QWidget(parent, Qt::Tool), alarmfile(soundfile)
+{
+    if (!player) {
+        ownPlayer_ = std::make_unique<qvr::SoundAlarmPlayer>();
+        player = ownPlayer_.get();
+    }
+    player_ = player;
+
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Timer"));
+    QFont f = QApplication::font();
+    f.setPixelSize(12);
+    setFont(f);
+    // Until a frame is known the client takes the whole outer size; showEvent corrects it.
+    resize(OUTER_WIDTH, OUTER_HEIGHT);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    Panel1 = new QLabel(QStringLiteral("Sub Tool"), this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setAlignment(Qt::AlignCenter);
+    Panel1->setFixedHeight(25);
+    column->addWidget(Panel1);
+
+    // --- MAG Timer ---
+    Panel2 = panel("Panel2", this);
+    Panel2->setFixedHeight(65);
+    column->addWidget(Panel2);
+    GroupBox2 = place(new QGroupBox(QStringLiteral("MAG Timer"), Panel2), "GroupBox2", 2, 0, 191, 65);
+
+    MaskEdit1 = place(new TMaskEdit(GroupBox2), "MaskEdit1", 8, 16, 57, 20);
+    QFont bold = f;
+    bold.setBold(true);
+    MaskEdit1->setFont(bold);
+    MaskEdit1->setText(QStringLiteral("3:45"));
+
+    CRep = place(new QCheckBox(GroupBox2), "CRep", 72, 18, 17, 17);
+    Label1 = new QLabel(QStringLiteral("Rep"), GroupBox2);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->move(88, 19);
+    Label1->adjustSize();
+
+    Button1 = place(new QPushButton(QStringLiteral("Start"), GroupBox2), "Button1", 112, 16, 41, 22);
+
+    SpeedButton1 = place(new QToolButton(GroupBox2), "SpeedButton1", 162, 16, 24, 22);
+    SpeedButton1->setIcon(QIcon(loudspeaker()));
+    SpeedButton1->setIconSize(QSize(20, 20));
+    SpeedButton1->setFocusPolicy(Qt::NoFocus);
+
+    ProgBar1 = place(new QProgressBar(GroupBox2), "ProgBar1", 8, 40, 169, 17);
+    ProgBar1->setRange(0, 100);
+    ProgBar1->setValue(0);
+    ProgBar1->setTextVisible(false);
+
+    // --- ID Checker ---
+    Panel3 = panel("Panel3", this);
+    column->addWidget(Panel3, 1);
+    GroupBox1 = place(new QGroupBox(QStringLiteral("ID Checker"), Panel3), "GroupBox1", 2, 0, 193, 89);
+
+    Edit1 = place(new QLineEdit(GroupBox1), "Edit1", 8, 16, 177, 20);
+    Edit1->setValidator(new qvr::Cp932Validator(NAME_LIMIT_BYTES, Edit1));
+    Edit2 = place(new QLineEdit(QStringLiteral("Resoult"), GroupBox1), "Edit2", 72, 40, 113, 20);
+    CBB = place(new QCheckBox(QStringLiteral("QVRNX"), GroupBox1), "CBB", 8, 64, 65, 17);
+    CBType = place(new QComboBox(GroupBox1), "CBType", 72, 64, 113, 20);
+    CBType->setEditable(false);
+    CBType->addItems({QStringLiteral("HUmar"), QStringLiteral("HUneweal"), QStringLiteral("HUcast"),
+                      QStringLiteral("RAmar"), QStringLiteral("RAcast"), QStringLiteral("RAcaseal"),
+                      QStringLiteral("FOnewm"), QStringLiteral("FOmarl"), QStringLiteral("FOnewearl"),
+                      QStringLiteral("HUcaseal"), QStringLiteral("FOmar"), QStringLiteral("RAmarl")});
+    CBType->setCurrentIndex(-1);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+
+    OpenDialog3 = new qvr::OpenDialog(this);
+    OpenDialog3->setObjectName(QStringLiteral("OpenDialog3"));
+    OpenDialog3->filter = QStringLiteral("Sound|*.wav");
+    OpenDialog3->defaultExt = QStringLiteral("wav");
+    OpenDialog3->fileName = QStringLiteral("default.wav");
+
+    setTabOrder(Button1, CRep);
+    setTabOrder(CRep, MaskEdit1);
+    setTabOrder(MaskEdit1, Edit1);
+    setTabOrder(Edit1, CBB);
+    setTabOrder(CBB, Edit2);
+    setTabOrder(Edit2, CBType);
+
+    // CBB and CBType have no handlers: a new choice counts from the next name change.
+    qvr::connectGuarded(Button1, &QPushButton::clicked, this, [this](auto&&...) { Button1Click(); });
+    qvr::connectGuarded(Timer1, &QTimer::timeout, this, [this](auto&&...) { Timer1Timer(); });
+    qvr::connectGuarded(SpeedButton1, &QToolButton::clicked, this,
+                        [this](auto&&...) { SpeedButton1Click(); });
+    qvr::connectGuarded(Edit1, &QLineEdit::textChanged, this, [this](auto&&...) { Edit1Change(); });
+}
+
+TForm2::~TForm2() = default;
+
+void TForm2::placeBeside(const QWidget* main)
+{
+    QPoint at = DESIGN_PLACE;
+    QScreen* screen = nullptr;
+    if (main) {
+        const QRect frame = main->frameGeometry();
+        at = QPoint(frame.right() + 1, frame.top());
+        screen = main->screen();
+    }
+    if (QScreen* under = QGuiApplication::screenAt(at))
+        screen = under;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    // A place off the screen would leave the window out of reach.
+    if (screen) {
+        const QRect avail = screen->availableGeometry();
+        const QSize outer = isVisible() ? frameGeometry().size() : QSize(OUTER_WIDTH, OUTER_HEIGHT);
+        at.setX(std::clamp(at.x(), avail.left(), std::max(avail.left(), avail.right() + 1 - outer.width())));
+        at.setY(std::clamp(at.y(), avail.top(), std::max(avail.top(), avail.bottom() + 1 - outer.height())));
+    }
+    move(at);
+}
+
+void TForm2::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous() || sized_)
+        return;
+    // Once only: after that the size is the user's.
+    sized_ = true;
+    if (QWindow* w = windowHandle()) {
+        const QMargins m = w->frameMargins();
+        resize(OUTER_WIDTH - m.left() - m.right(), OUTER_HEIGHT - m.top() - m.bottom());
+    }
+}
+
+void TForm2::Button1Click()
+{
+    if (Timer1->isActive()) {
+        // The count, the bar and the text stay; a sound that plays goes on.
+        Timer1->stop();
+        Button1->setText(QStringLiteral("START"));
+        return;
+    }
+    // Only the ASCII digits of the text count, and they are the same bytes in any
+    // 8-bit form of it. A text without digits throws before anything changes.
+    const std::int32_t length = qvr::textToTime(MaskEdit1->text().toStdString());
+    timerlength = length;
+    MaskEdit1->setText(latin1(qvr::timeToText(timerlength)));
+    // A range of 0..0 would show the toolkit's busy animation; a zero length keeps an empty bar.
+    ProgBar1->setMaximum(std::max(timerlength, std::int32_t{1}));
+    ProgBar1->setValue(0);
+    timerelapsed = 0;
+    Timer1->start();
+    Button1->setText(QStringLiteral("STOP!"));
+}
+
+void TForm2::Timer1Timer()
+{
+    // Counts ticks, never the clock: a late tick delays the alarm.
+    ++timerelapsed;
+    if (timerelapsed < timerlength) {
+        ProgBar1->setValue(timerelapsed);
+        ProgBar1->repaint();
+        return;
+    }
+    // The bar is left at timerlength - 1: it never shows full.
+    player_->play(alarmfile);
+    if (CRep->isChecked()) {
+        timerelapsed = 0;
+        return;
+    }
+    Timer1->stop();
+    Button1->setText(QStringLiteral("START"));
+}
+
+void TForm2::SpeedButton1Click()
+{
+    // The choice lasts until the program ends; the settings keep their own file.
+    if (OpenDialog3->execute(this))
+        alarmfile = qvr::toNativePath(OpenDialog3->fileName);
+}
+
+void TForm2::Edit1Change()
+{
+    const QString text = Edit1->text();
+    if (text.isEmpty())
+        return;  // the last result stays
+    const std::optional<std::string> name = qvr::toCp932(text);
+    if (!name)
+        return;  // only a text set past the validator can hold what the code page cannot
+    const int r = qvr::nameToSectionId(*name, CBB->isChecked(), CBType->currentIndex());
+    Edit2->setText(latin1(qvr::SECTION_ID_NAMES[static_cast<std::size_t>(r)]));
+}
