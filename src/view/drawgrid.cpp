@@ -11,7 +11,8 @@ namespace qvr {
 
 DrawGrid::DrawGrid(QWidget* parent) : QAbstractScrollArea(parent)
 {
-    setFocusPolicy(Qt::StrongFocus);
+    // A click takes the focus only once an open editor has let it go (see press()).
+    setFocusPolicy(Qt::TabFocus);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

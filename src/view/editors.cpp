@@ -54,6 +54,15 @@ QString timeEditorText(std::int32_t seconds)
            QString::fromLatin1(t.substr(6, 2));
 }
 
+// The editor's text without the mask's separators, as the commit reads it: a
+// field the user emptied gives the empty text.
+std::string timeFields(QString text)
+{
+    text.remove(u'"');
+    text.remove(u':');
+    return text.toStdString();
+}
+
 bool leavesForReal(QFocusEvent* e)
 {
     // Switching to another application or opening a menu is no leaving of the editor.
@@ -279,7 +288,7 @@ void TForm1::ME1Exit()
         const auto i = static_cast<std::size_t>(k - 6);
         switch (dispmode) {
         case 1: {
-            const std::int32_t v = textToTime(t.toStdString());
+            const std::int32_t v = textToTime(timeFields(t));
             currec->ep1time[i] = v;
             currec->ep1time[EP1_TOTAL] = ep1StageSum(*currec);
             recomputeEp1Best(*sheet(), best);
@@ -287,7 +296,7 @@ void TForm1::ME1Exit()
             break;
         }
         case 2: {
-            const std::int32_t v = textToTime(t.toStdString());
+            const std::int32_t v = textToTime(timeFields(t));
             currec->ep2time[i] = v;
             currec->ep2time[EP2_TOTAL] = ep2StageSum(*currec);
             recomputeEp2Best(*sheet(), best);

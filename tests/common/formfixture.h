@@ -1,0 +1,113 @@
+#pragma once
+// Starts the real main window under the offscreen platform, in a folder of its
+// own, with a settings file of the test's choosing, and drives it like a user.
+
+#include "app/tform1.h"
+#include "platform/errorreport.h"
+#include "platform/filedialog.h"
+#include "platform/programpath.h"
+#include "view/drawgrid.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <optional>
+
+class FormFixture {
+public:
+    FormFixture()
+    {
+        oldDir_ = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        QFile::remove(settingsPath());
+        qvr::setErrorReportHook([this](const QString& text) { reports << text; });
+        qvr::OpenDialog::setHook([this](const qvr::OpenDialog& d) -> std::optional<QString> {
+            dialogFilters << d.filter;
+            if (answers.isEmpty())
+                return std::nullopt;
+            return answers.takeFirst();
+        });
+    }
+    ~FormFixture()
+    {
+        if (form && Form1 == form.get())
+            Form1 = nullptr;
+        form.reset();
+        qvr::setErrorReportHook({});
+        qvr::OpenDialog::setHook({});
+        QFile::remove(settingsPath());
+        QDir::setCurrent(oldDir_);
+    }
+
+    static QString settingsPath() { return QString::fromStdString(qvr::programSettingsPath()); }
+
+    void writeSettings(const QByteArray& text)
+    {
+        QFile f(settingsPath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    QByteArray readSettings() const
+    {
+        QFile f(settingsPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    TForm1& start()
+    {
+        form = std::make_unique<TForm1>();
+        Form1 = form.get();
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        if (!QTest::qWaitForWindowActive(form.get()))
+            qWarning("main window not active");
+        return *form;
+    }
+
+    QPoint cellCenter(int col, int row) const
+    {
+        return form->DrawGrid1->cellRect(col, row).center();
+    }
+    void click(int col, int row, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(form->DrawGrid1->viewport(), button, {}, cellCenter(col, row));
+    }
+    // Through the window, so the second press arrives as the platform sends it.
+    void doubleClick(int col, int row)
+    {
+        const QPoint at = form->DrawGrid1->viewport()->mapTo(form.get(), cellCenter(col, row));
+        QTest::mouseDClick(form->windowHandle(), Qt::LeftButton, {}, at);
+    }
+    // Types text as key presses that carry it, one character (or surrogate pair) each,
+    // the way an input method delivers what QTest's ASCII keys cannot.
+    static void type(QWidget* widget, const QString& text)
+    {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            qsizetype len = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            const QString ch = text.mid(i, len);
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, ch);
+            QApplication::sendEvent(widget, &press);
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, ch);
+            QApplication::sendEvent(widget, &release);
+            i += len - 1;
+        }
+    }
+    void keyUpInGrid(Qt::Key key)
+    {
+        form->DrawGrid1->setFocus();
+        QTest::keyClick(form->DrawGrid1, key);
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<TForm1> form;
+    QStringList reports;
+    QStringList answers;        // what the file dialog "chooses", in order
+    QStringList dialogFilters;  // the filters it was shown with
+
+private:
+    QString oldDir_;
+};
