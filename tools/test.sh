@@ -1,5 +1,8 @@
 #!/bin/sh
-# Installs what is missing, builds the program and every test, and runs them.
+# Installs what is missing, builds the program and every test, and runs them:
+# the suite, short fuzz runs of the file readers, a brief benchmark run so the
+# benchmarks keep working, and the suite again under the address and
+# undefined-behaviour sanitizers.
 set -eu
 cd "$(dirname "$0")/.."
 sh tools/install-deps.sh
@@ -8,3 +11,13 @@ export QT_QPA_PLATFORM=offscreen
 cmake --preset debug >/dev/null
 cmake --build --preset debug
 ctest --preset debug -j2
+
+FUZZ_SECONDS=${FUZZ_SECONDS:-10} sh tools/fuzz-smoke.sh
+
+if [ -x tools/bench-smoke.sh ]; then
+    sh tools/bench-smoke.sh
+fi
+
+cmake --preset asan >/dev/null
+cmake --build --preset asan
+ctest --preset asan -j2
