@@ -1,0 +1,337 @@
+// Core actions against the cost of moving the same bytes through the file system.
+
+#include "interchange/exports.h"
+#include "interchange/ver2import.h"
+#include "ratio.h"
+#include "roster/rosterfile.h"
+#include "roster/timevalue.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+
+using namespace qvr;
+
+namespace {
+
+constexpr std::size_t CHARACTERS = 100000;
+
+std::string& tempDir()
+{
+    static std::string dir = [] {
+        char tmpl[] = "/tmp/qvrbench.XXXXXX";
+        const char* d = ::mkdtemp(tmpl);
+        if (!d)
+            std::abort();
+        return std::string(d);
+    }();
+    return dir;
+}
+
+std::string tempPath(const char* name) { return tempDir() + "/" + name; }
+
+// Varied values so that the best passes and the exports do real work.
+Roster bigRoster()
+{
+    Roster r = makeRoster(CHARACTERS + 1);
+    for (std::size_t i = 1; i < r.size(); ++i) {
+        CharRecord& c = *r[i];
+        c.setName("Char" + std::to_string(i));
+        c.wtype = static_cast<std::int32_t>(i % CLASS_NAMES.size());
+        c.id = static_cast<std::int32_t>(i % SECTION_ID_NAMES.size());
+        for (std::size_t s = 0; s < c.status.size(); ++s)
+            c.status[s] = static_cast<std::int32_t>((i * 7 + s * 13) % 999);
+        for (std::size_t s = 0; s < EP1_STAGES; ++s)
+            c.ep1time[s] = static_cast<std::int32_t>(60 + (i * 31 + s * 17) % 7000);
+        for (std::size_t s = 0; s < EP2_STAGES; ++s)
+            c.ep2time[s] = static_cast<std::int32_t>(60 + (i * 29 + s * 11) % 7000);
+        c.ep1time[EP1_TOTAL] = ep1StageSum(c);
+        c.ep2time[EP2_TOTAL] = ep2StageSum(c);
+        c.nocount = static_cast<std::uint8_t>(i % 17 == 0);
+        c.memo = "memo line " + std::to_string(i) + ", with \"quotes\"\r\nsecond line";
+    }
+    return r;
+}
+
+const Roster& roster()
+{
+    static const Roster r = bigRoster();
+    return r;
+}
+
+std::string readAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The floor for reading: open, read every byte into a buffer of the file's size, close.
+void readBytes(const std::string& path, std::string& out)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        std::abort();
+    out.resize(static_cast<std::size_t>(std::filesystem::file_size(path)));
+    std::size_t got = 0;
+    while (got < out.size()) {
+        ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    out.resize(got);
+    ::close(fd);
+}
+
+// The floor for writing: the same number of bytes to a new file, synced only when asked.
+void writeBytes(const std::string& path, const std::string& bytes, bool sync = false)
+{
+    std::filesystem::remove(path);
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        std::abort();
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0)
+            std::abort();
+        done += static_cast<std::size_t>(n);
+    }
+    if (sync && ::fsync(fd) != 0)
+        std::abort();
+    ::close(fd);
+}
+
+const std::string& rosterFile()
+{
+    static const std::string path = [] {
+        std::string p = tempPath("big.pd3");
+        saveRoster(p, roster());
+        return p;
+    }();
+    return path;
+}
+
+void BM_loadRoster(benchmark::State& state)
+{
+    const std::string& path = rosterFile();
+    for (auto _ : state) {
+        Roster r;
+        if (loadRoster(path, r) != LoadResult::Loaded)
+            state.SkipWithError("roster did not load");
+        benchmark::DoNotOptimize(r.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(std::filesystem::file_size(path)));
+}
+BENCHMARK(BM_loadRoster)->Unit(benchmark::kMillisecond);
+
+void BM_readRosterBytes(benchmark::State& state)
+{
+    const std::string& path = rosterFile();
+    std::string bytes;
+    for (auto _ : state) {
+        readBytes(path, bytes);
+        benchmark::DoNotOptimize(bytes.data());
+    }
+}
+BENCHMARK(BM_readRosterBytes)->Unit(benchmark::kMillisecond);
+
+void BM_saveRoster(benchmark::State& state)
+{
+    const std::string path = tempPath("save.pd3");
+    for (auto _ : state)
+        saveRoster(path, roster());
+}
+BENCHMARK(BM_saveRoster)->Unit(benchmark::kMillisecond);
+
+void BM_writeRosterBytes(benchmark::State& state)
+{
+    const std::string bytes = readAll(rosterFile());
+    const std::string path = tempPath("write.pd3");
+    for (auto _ : state)
+        writeBytes(path, bytes);
+}
+BENCHMARK(BM_writeRosterBytes)->Unit(benchmark::kMillisecond);
+
+// Not a target: shows how much of the atomic save is the wait for the disk.
+void BM_writeRosterBytesSynced(benchmark::State& state)
+{
+    const std::string bytes = readAll(rosterFile());
+    const std::string path = tempPath("synced.pd3");
+    for (auto _ : state)
+        writeBytes(path, bytes, true);
+}
+BENCHMARK(BM_writeRosterBytesSynced)->Unit(benchmark::kMillisecond);
+
+void BM_bestPasses(benchmark::State& state)
+{
+    Roster r = cloneRoster(roster());
+    BestTimes best;
+    for (auto _ : state) {
+        recomputeEp1Best(r, best);
+        recomputeEp2Best(r, best);
+        benchmark::DoNotOptimize(best);
+    }
+}
+BENCHMARK(BM_bestPasses)->Unit(benchmark::kMillisecond);
+
+// The same time fields, visited once: a minimum per stage over the counted records.
+void BM_timeFieldsLoop(benchmark::State& state)
+{
+    Roster r = cloneRoster(roster());
+    for (auto _ : state) {
+        BestTimes best;
+        best.ep1best.fill(BEST_CEILING);
+        best.ep2best.fill(BEST_CEILING);
+        for (const RecordPtr& p : r) {
+            const CharRecord& c = *p;
+            if (c.nocount)
+                continue;
+            for (std::size_t s = 0; s <= EP1_STAGES; ++s) {
+                const std::int32_t v = std::abs(c.ep1time[s]);
+                if (v > 0 && v < best.ep1best[s])
+                    best.ep1best[s] = v;
+            }
+            for (std::size_t s = 0; s <= EP2_STAGES; ++s) {
+                const std::int32_t v = std::abs(c.ep2time[s]);
+                if (v > 0 && v < best.ep2best[s])
+                    best.ep2best[s] = v;
+            }
+        }
+        benchmark::DoNotOptimize(best);
+    }
+}
+BENCHMARK(BM_timeFieldsLoop)->Unit(benchmark::kMillisecond);
+
+const std::string& headFile()
+{
+    static const std::string path = std::string(QVR_SOURCE_DIR) + "/examples/defhead.htm";
+    return path;
+}
+
+ExportOptions allOptions()
+{
+    ExportOptions o;
+    o.outStatus = true;
+    o.outMemo = true;
+    return o;
+}
+
+template <class Export>
+void exportPair(benchmark::State& state, const char* name, Export exportTo)
+{
+    const std::string path = tempPath(name);
+    for (auto _ : state)
+        exportTo(path);
+    state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
+}
+
+void writeSameAs(benchmark::State& state, const char* name, void (*exportTo)(const std::string&))
+{
+    const std::string model = tempPath((std::string(name) + ".model").c_str());
+    exportTo(model);
+    const std::string bytes = readAll(model);
+    const std::string path = tempPath(name);
+    for (auto _ : state)
+        writeBytes(path, bytes);
+    state.counters["bytes"] = static_cast<double>(bytes.size());
+}
+
+void csvTo(const std::string& p) { exportCsv(p, roster()); }
+void htmlTo(const std::string& p) { exportHtml(p, roster(), allOptions(), headFile()); }
+void xmlTo(const std::string& p) { exportXml(p, roster(), allOptions()); }
+
+void BM_exportCsv(benchmark::State& s) { exportPair(s, "out.csv", csvTo); }
+void BM_writeCsvBytes(benchmark::State& s) { writeSameAs(s, "same.csv", csvTo); }
+void BM_exportHtml(benchmark::State& s) { exportPair(s, "out.htm", htmlTo); }
+void BM_writeHtmlBytes(benchmark::State& s) { writeSameAs(s, "same.htm", htmlTo); }
+void BM_exportXml(benchmark::State& s) { exportPair(s, "out.xml", xmlTo); }
+void BM_writeXmlBytes(benchmark::State& s) { writeSameAs(s, "same.xml", xmlTo); }
+BENCHMARK(BM_exportCsv)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_writeCsvBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_exportHtml)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_writeHtmlBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_exportXml)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_writeXmlBytes)->Unit(benchmark::kMillisecond);
+
+// Fifty whole slots, each with a name, times and a memo of most of its area.
+const std::string& ver2File()
+{
+    static const std::string path = [] {
+        std::string bytes(VER2_SLOT_SIZE * VER2_SLOT_COUNT, '\0');
+        for (std::size_t s = 0; s < VER2_SLOT_COUNT; ++s) {
+            char* slot = bytes.data() + s * VER2_SLOT_SIZE;
+            const std::string name = "Old" + std::to_string(s);
+            name.copy(slot, name.size());
+            for (std::size_t i = 0; i < 10; ++i)
+                slot[24 + 4 * i] = static_cast<char>(30 + s + i);
+            std::string(2000, static_cast<char>('a' + s % 26)).copy(slot + 144, 2000);
+        }
+        std::string p = tempPath("old.pd2");
+        writeBytes(p, bytes);
+        return p;
+    }();
+    return path;
+}
+
+void BM_parseVer2(benchmark::State& state)
+{
+    const std::string& path = ver2File();
+    std::string bytes;
+    for (auto _ : state) {
+        readBytes(path, bytes);
+        Roster r = parseVer2(bytes);
+        if (r.size() != VER2_SLOT_COUNT)
+            state.SkipWithError("not all slots read");
+        benchmark::DoNotOptimize(r.data());
+    }
+}
+BENCHMARK(BM_parseVer2)->Unit(benchmark::kMicrosecond);
+
+void BM_importVer2(benchmark::State& state)
+{
+    const std::string& path = ver2File();
+    for (auto _ : state) {
+        Roster r;
+        if (!importVer2(path, r) || r.size() != VER2_SLOT_COUNT)
+            state.SkipWithError("not all slots imported");
+        benchmark::DoNotOptimize(r.data());
+    }
+}
+BENCHMARK(BM_importVer2)->Unit(benchmark::kMicrosecond);
+
+void BM_readVer2Bytes(benchmark::State& state)
+{
+    const std::string& path = ver2File();
+    std::string bytes;
+    for (auto _ : state) {
+        readBytes(path, bytes);
+        benchmark::DoNotOptimize(bytes.data());
+    }
+}
+BENCHMARK(BM_readVer2Bytes)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int rc = qvrbench::runAndPrint(
+        argc, argv,
+        {{"BM_loadRoster", "BM_readRosterBytes", 2},
+         {"BM_saveRoster", "BM_writeRosterBytes", 2},
+         {"BM_saveRoster", "BM_writeRosterBytesSynced", 0},
+         {"BM_bestPasses", "BM_timeFieldsLoop", 2},
+         {"BM_exportCsv", "BM_writeCsvBytes", 3},
+         {"BM_exportHtml", "BM_writeHtmlBytes", 3},
+         {"BM_exportXml", "BM_writeXmlBytes", 3},
+         {"BM_parseVer2", "BM_readVer2Bytes", 2},
+         {"BM_importVer2", "BM_readVer2Bytes", 2}});
+    std::filesystem::remove_all(tempDir());
+    return rc;
+}

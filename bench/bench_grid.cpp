@@ -1,0 +1,107 @@
+// Painting the visible grid and switching views should cost the same for a short
+// and a very long roster: only the visible rows are drawn.
+
+#include "app/tform1.h"
+#include "platform/errorreport.h"
+#include "ratio.h"
+#include "view/drawgrid.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <string>
+
+using namespace qvr;
+
+namespace {
+
+Roster namedRoster(std::size_t rows)
+{
+    Roster r = makeRoster(rows);
+    for (std::size_t i = 1; i < r.size(); ++i) {
+        r[i]->setName("Char" + std::to_string(i));
+        r[i]->ep1time[0] = static_cast<std::int32_t>(100 + i % 5000);
+        r[i]->ep2time[0] = static_cast<std::int32_t>(200 + i % 5000);
+        r[i]->status[0] = static_cast<std::int32_t>(i % 200);
+    }
+    return r;
+}
+
+// Rows of the grid the viewport shows, to tell a full window from a short roster.
+int visibleRows()
+{
+    const DrawGrid& g = *Form1->DrawGrid1;
+    int n = 0;
+    for (int row = 0; row < g.rowCount(); ++row)
+        if (g.cellRect(0, row).intersects(g.viewport()->rect()))
+            ++n;
+    return n;
+}
+
+void useRoster(std::size_t rows)
+{
+    Form1->roster = namedRoster(rows);
+    Form1->currec = Form1->roster[0].get();
+    Form1->DrawGrid1->setRowCount(static_cast<int>(Form1->roster.size()));
+    Form1->setViewMode(0);
+    QApplication::processEvents();
+}
+
+void BM_paintGrid(benchmark::State& state)
+{
+    useRoster(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        QPixmap shot = Form1->DrawGrid1->viewport()->grab();
+        benchmark::DoNotOptimize(shot.cacheKey());
+    }
+    state.counters["rows_shown"] = visibleRows();
+}
+BENCHMARK(BM_paintGrid)->Arg(10)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// A switch back and forth per iteration, each followed by the repaint it asks for.
+void BM_switchView(benchmark::State& state)
+{
+    useRoster(static_cast<std::size_t>(state.range(0)));
+    int mode = 0;
+    for (auto _ : state) {
+        mode = mode == 0 ? 1 : 0;
+        Form1->setViewMode(mode);
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_switchView)->Arg(10)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qargc = 1;
+    QApplication app(qargc, argv);
+    // A folder of its own, so that no roster file of the current folder is loaded.
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 1;
+    const QString oldDir = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    setErrorReportHook([](const QString& text) { qWarning("%s", qPrintable(text)); });
+
+    int rc = 0;
+    {
+        TForm1 form;
+        Form1 = &form;
+        form.resize(800, 600);
+        form.show();
+        QApplication::processEvents();
+        rc = qvrbench::runAndPrint(argc, argv,
+                                   {{"BM_paintGrid/100000", "BM_paintGrid/10", 1.1},
+                                    {"BM_paintGrid/100000", "BM_paintGrid/1000", 0},
+                                    {"BM_switchView/100000", "BM_switchView/10", 1.1}});
+        Form1 = nullptr;
+    }
+    setErrorReportHook({});
+    QDir::setCurrent(oldDir);
+    return rc;
+}
