@@ -17,6 +17,9 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 1
 fi
 echo "installing:$missing"
-apt-get update -qq
+# Wait for another apt run (an unattended upgrade, a second build) instead of failing.
+apt_wait="-o DPkg::Lock::Timeout=600"
 # shellcheck disable=SC2086
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+apt-get $apt_wait update -qq
+# shellcheck disable=SC2086
+DEBIAN_FRONTEND=noninteractive apt-get $apt_wait install -y -qq --no-install-recommends $missing
