@@ -141,13 +141,9 @@ TForm1::TForm1()
     setViewMode(dispmode);
 
     // 10, 11. best times and the strip
-    recomputeEp1Best(*sheet(), best);
+    recomputeBestTimes(*sheet(), best);
     drawBestStrip();
     repaintGrid();
-    recomputeEp2Best(*sheet(), best);
-    drawBestStrip();
-    repaintGrid();
-    drawBestStrip();
 }
 
 TForm1::~TForm1() = default;

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 namespace qvr {
 
@@ -16,39 +17,83 @@ void appendTwoDigits(std::string& s, std::int64_t v, char pad)
     s += std::to_string(v);
 }
 
-// |v| without overflow for INT32_MIN, as the 64-bit value it really is.
-std::int64_t absolute(std::int32_t v)
+// |v| as an unsigned 32-bit value: exact for every v, INT32_MIN included.
+std::uint32_t magnitude(std::int32_t v)
 {
-    return v < 0 ? -static_cast<std::int64_t>(v) : v;
+    const auto u = static_cast<std::uint32_t>(v);
+    return v < 0 ? 0u - u : u;
 }
 
+// One episode's best-time search, fed record by record. Besides the running
+// best of every stage it keeps the times that equal it, so that marking touches
+// only those instead of walking the roster again for every stage.
 template <std::size_t N, std::size_t M>
-void bestPass(Roster& roster, std::array<std::int32_t, N> CharRecord::*field,
-              std::array<std::int32_t, M>& table)
-{
-    constexpr std::size_t stages = M - 1;
-    for (std::size_t i = 0; i < stages; ++i) {
-        std::int64_t best = BEST_CEILING;
-        for (const auto& rec : roster) {
-            std::int32_t t = ((*rec).*field)[i];
-            if (rec->nocount != 0 || t == 0)
+class BestSearch {
+public:
+    using Times = std::array<std::int32_t, N>;
+    static constexpr std::size_t stages = M - 1;
+
+    explicit BestSearch(Times CharRecord::*field) : field_(field) { best_.fill(BEST_CEILING); }
+
+    void visit(CharRecord& rec)
+    {
+        // Most records hold no time at or below a stage's best so far: this test has
+        // no branch per stage, so the walk runs at the speed of reading the times.
+        const Times& times = rec.*field_;
+        bool reachesBest = false;
+        for (std::size_t i = 0; i < stages; ++i)
+            reachesBest |= (times[i] != 0) & (magnitude(times[i]) <= best_[i]);
+        if (reachesBest) [[unlikely]]
+            take(rec.*field_);
+    }
+
+    // Stores the table and marks every counted time equal to its stage's best;
+    // marks set by earlier passes stay.
+    void finish(std::array<std::int32_t, M>& table)
+    {
+        std::int32_t sum = 0;
+        for (std::size_t i = 0; i < stages; ++i) {
+            table[i] = static_cast<std::int32_t>(best_[i]);
+            for (std::int32_t* t : holders_[i])
+                *t = -table[i];
+            sum += table[i];  // at most 9 x 7200: no overflow
+        }
+        table[stages] = sum;
+    }
+
+private:
+    void take(Times& times)
+    {
+        for (std::size_t i = 0; i < stages; ++i) {
+            const std::int32_t t = times[i];
+            if (t == 0)
                 continue;
-            if (absolute(t) <= best)
-                best = absolute(t);
-        }
-        table[i] = static_cast<std::int32_t>(best);
-    }
-    for (std::size_t j = 0; j < stages; ++j) {
-        for (auto& rec : roster) {
-            std::int32_t& t = ((*rec).*field)[j];
-            if (rec->nocount == 0 && t != 0 && absolute(t) == table[j])
-                t = -table[j];
+            const std::uint32_t a = magnitude(t);
+            if (a > best_[i])
+                continue;
+            if (a < best_[i]) {
+                best_[i] = a;
+                holders_[i].clear();
+            }
+            holders_[i].push_back(&times[i]);
         }
     }
-    std::int32_t sum = 0;
-    for (std::size_t i = 0; i < stages; ++i)
-        sum += table[i];  // at most 9 x 7200: no overflow
-    table[stages] = sum;
+
+    Times CharRecord::*field_;
+    std::array<std::uint32_t, stages> best_{};
+    std::array<std::vector<std::int32_t*>, stages> holders_{};
+};
+
+using Ep1Search = BestSearch<EP1_COUNT, EP1_STAGES + 1>;
+using Ep2Search = BestSearch<EP2_COUNT, EP2_STAGES + 1>;
+
+// Every roster element takes part, the placeholder included, unless it is left out.
+template <class... Searches>
+void walkCounted(Roster& roster, Searches&... searches)
+{
+    for (const RecordPtr& rec : roster)
+        if (rec->nocount == 0)
+            (searches.visit(*rec), ...);
 }
 
 template <std::size_t N>
@@ -57,7 +102,7 @@ std::int32_t stageSum(const std::array<std::int32_t, N>& times, int stages)
     // Wraps like the 32-bit sum it is; only damaged files hold times that large.
     std::uint32_t sum = 0;
     for (int i = 0; i < stages; ++i)
-        sum += static_cast<std::uint32_t>(absolute(times[static_cast<std::size_t>(i)]));
+        sum += magnitude(times[static_cast<std::size_t>(i)]);
     return static_cast<std::int32_t>(sum);
 }
 
@@ -117,12 +162,25 @@ std::int32_t textToTime(std::string_view text)
 
 void recomputeEp1Best(Roster& roster, BestTimes& best)
 {
-    bestPass(roster, &CharRecord::ep1time, best.ep1best);
+    Ep1Search ep1(&CharRecord::ep1time);
+    walkCounted(roster, ep1);
+    ep1.finish(best.ep1best);
 }
 
 void recomputeEp2Best(Roster& roster, BestTimes& best)
 {
-    bestPass(roster, &CharRecord::ep2time, best.ep2best);
+    Ep2Search ep2(&CharRecord::ep2time);
+    walkCounted(roster, ep2);
+    ep2.finish(best.ep2best);
+}
+
+void recomputeBestTimes(Roster& roster, BestTimes& best)
+{
+    Ep1Search ep1(&CharRecord::ep1time);
+    Ep2Search ep2(&CharRecord::ep2time);
+    walkCounted(roster, ep1, ep2);
+    ep1.finish(best.ep1best);
+    ep2.finish(best.ep2best);
 }
 
 std::int32_t ep1StageSum(const CharRecord& rec) { return stageSum(rec.ep1time, EP1_STAGES); }

@@ -29,6 +29,8 @@ struct BestTimes {
 // table and marks every counted time that equals its stage's best.
 void recomputeEp1Best(Roster& roster, BestTimes& best);
 void recomputeEp2Best(Roster& roster, BestTimes& best);
+// Both passes in one walk over the roster; the same result as running them in turn.
+void recomputeBestTimes(Roster& roster, BestTimes& best);
 
 // Sum of the absolute values of the stage entries: the episode total.
 std::int32_t ep1StageSum(const CharRecord& rec);
