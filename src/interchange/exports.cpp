@@ -1,15 +1,12 @@
 #include "interchange/exports.h"
 
+#include "platform/atomicfile.h"
 #include "platform/error.h"
 #include "roster/timevalue.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstdint>
-#include <fcntl.h>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace qvr {
 
@@ -98,106 +95,19 @@ private:
     LineList& lines_;
 };
 
-// Streams a file through a small buffer into a temporary beside the target, renamed
-// over it only once everything is on the device, by the rules of
-// writeFileAtomically(): a large roster never sits in memory as one block of
-// bytes, and a failed export leaves the target as it was.
-class AtomicOutput {
-public:
-    explicit AtomicOutput(const std::string& path) : path_(path)
-    {
-        mode_t mode = 0;
-        struct stat st {};
-        if (::stat(path_.c_str(), &st) == 0) {
-            if (S_ISDIR(st.st_mode) || ::access(path_.c_str(), W_OK) != 0)
-                throw errCannotCreate(path_);
-            mode = st.st_mode & 07777;
-        } else {
-            mode_t mask = ::umask(0);
-            ::umask(mask);
-            mode = 0666 & ~mask;
-        }
-        tmp_ = path_ + ".XXXXXX";
-        fd_ = ::mkstemp(tmp_.data());
-        if (fd_ < 0)
-            throw errCannotCreate(path_);
-        if (::fchmod(fd_, mode) != 0) {
-            // Best effort: the data matters more than the mode bits.
-        }
-        buffer_.reserve(CHUNK + CHUNK / 4);
-    }
-    AtomicOutput(const AtomicOutput&) = delete;
-    AtomicOutput& operator=(const AtomicOutput&) = delete;
-    ~AtomicOutput()
-    {
-        if (fd_ >= 0) {
-            ::close(fd_);
-            ::unlink(tmp_.c_str());
-        }
-    }
-
-    std::string& buffer() { return buffer_; }
-    void lineDone()
-    {
-        if (buffer_.size() >= CHUNK)
-            drain();
-    }
-    void commit()
-    {
-        drain();
-        bool ok = ::fsync(fd_) == 0;
-        ok = (::close(fd_) == 0) && ok;
-        fd_ = -1;
-        if (!ok || ::rename(tmp_.c_str(), path_.c_str()) != 0) {
-            ::unlink(tmp_.c_str());
-            throw errWrite();
-        }
-        auto slash = path_.find_last_of('/');
-        std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path_.substr(0, slash);
-        int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
-        }
-    }
-
-private:
-    static constexpr std::size_t CHUNK = 256 * 1024;
-
-    void drain()
-    {
-        const char* p = buffer_.data();
-        std::size_t left = buffer_.size();
-        while (left > 0) {
-            ssize_t n = ::write(fd_, p, left);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                throw errWrite();
-            p += n;
-            left -= static_cast<std::size_t>(n);
-        }
-        buffer_.clear();
-    }
-
-    std::string path_;
-    std::string tmp_;
-    int fd_ = -1;
-    std::string buffer_;
-};
-
+// Lines go straight into the file, which is replaced only when all of them are there.
 class FileSink {
 public:
-    explicit FileSink(AtomicOutput& out) : out_(out) {}
+    explicit FileSink(AtomicFileWriter& out) : out_(out) {}
     std::string& open(std::size_t) { return out_.buffer(); }
     void close()
     {
         out_.buffer().append("\r\n", 2);
-        out_.lineDone();
+        out_.pieceDone();
     }
 
 private:
-    AtomicOutput& out_;
+    AtomicFileWriter& out_;
 };
 
 template <typename Sink>
@@ -455,7 +365,7 @@ LineList xmlLines(const Roster& roster, const ExportOptions& options)
 // The files get the same bytes as joinLines() of the lists above.
 void exportCsv(const std::string& path, const Roster& roster)
 {
-    AtomicOutput out(path);
+    AtomicFileWriter out(path);
     FileSink sink(out);
     emitCsv(sink, roster);
     out.commit();
@@ -466,7 +376,7 @@ void exportHtml(const std::string& path, const Roster& roster, const ExportOptio
 {
     LineList head = readLineListFile(headPath);
     checkListIndices(roster);
-    AtomicOutput out(path);
+    AtomicFileWriter out(path);
     FileSink sink(out);
     emitHtml(sink, head, roster, options);
     out.commit();
@@ -474,7 +384,7 @@ void exportHtml(const std::string& path, const Roster& roster, const ExportOptio
 
 void exportXml(const std::string& path, const Roster& roster, const ExportOptions& options)
 {
-    AtomicOutput out(path);
+    AtomicFileWriter out(path);
     FileSink sink(out);
     emitXml(sink, roster, options);
     out.commit();

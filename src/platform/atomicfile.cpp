@@ -43,13 +43,18 @@ std::optional<std::string> readWholeFile(const std::string& path)
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
+    // Read straight into the result; the size from fstat is only a first guess,
+    // since the file may grow or shrink while it is read (or be a pipe).
     struct stat st {};
-    std::string data;
+    std::size_t guess = 1 << 16;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        data.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[1 << 16];
+        guess = static_cast<std::size_t>(st.st_size) + 1;  // +1 sees the end in one read
+    std::string data(guess, '\0');
+    std::size_t got = 0;
     for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (got == data.size())
+            data.resize(data.size() * 2);
+        ssize_t n = ::read(fd, data.data() + got, data.size() - got);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -58,49 +63,91 @@ std::optional<std::string> readWholeFile(const std::string& path)
         }
         if (n == 0)
             break;
-        data.append(buf, static_cast<std::size_t>(n));
+        got += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    data.resize(got);
     return data;
 }
 
-void writeFileAtomically(const std::string& path, std::string_view bytes)
+AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path)
 {
     // Keep the permissions of a file being replaced; a new one gets the usual 0666 & ~umask.
     mode_t mode = 0;
     struct stat st {};
-    bool replacing = ::stat(path.c_str(), &st) == 0;
-    if (replacing) {
+    if (::stat(path_.c_str(), &st) == 0) {
         // A folder, or a file the user may not write, is not ours to replace.
-        if (S_ISDIR(st.st_mode) || ::access(path.c_str(), W_OK) != 0)
-            throw errCannotCreate(path);
+        if (S_ISDIR(st.st_mode) || ::access(path_.c_str(), W_OK) != 0)
+            throw errCannotCreate(path_);
         mode = st.st_mode & 07777;
     } else {
         mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-
-    std::string tmp = path + ".XXXXXX";
-    int fd = ::mkstemp(tmp.data());
-    if (fd < 0)
-        throw errCannotCreate(path);
-    if (::fchmod(fd, mode) != 0) {
+    tmp_ = path_ + ".XXXXXX";
+    fd_ = ::mkstemp(tmp_.data());
+    if (fd_ < 0)
+        throw errCannotCreate(path_);
+    if (::fchmod(fd_, mode) != 0) {
         // Best effort: the data matters more than the mode bits.
     }
-    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(tmp.c_str(), path.c_str()) == 0) {
-        // Make the rename itself durable.
-        int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
-        }
+    buffer_.reserve(CHUNK + CHUNK / 4);
+}
+
+AtomicFileWriter::~AtomicFileWriter()
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(tmp_.c_str());
+    }
+}
+
+void AtomicFileWriter::writeOut(std::string_view bytes)
+{
+    if (!writeAll(fd_, bytes))
+        throw errWrite();
+}
+
+void AtomicFileWriter::drain()
+{
+    writeOut(buffer_);
+    buffer_.clear();
+}
+
+void AtomicFileWriter::write(std::string_view bytes)
+{
+    if (buffer_.size() + bytes.size() < CHUNK) {
+        buffer_.append(bytes);
         return;
     }
-    ::unlink(tmp.c_str());
-    throw errWrite();
+    drain();
+    writeOut(bytes);
+}
+
+void AtomicFileWriter::commit()
+{
+    drain();
+    bool ok = ::fsync(fd_) == 0;
+    ok = (::close(fd_) == 0) && ok;
+    fd_ = -1;
+    if (!ok || ::rename(tmp_.c_str(), path_.c_str()) != 0) {
+        ::unlink(tmp_.c_str());
+        throw errWrite();
+    }
+    // Make the rename itself durable.
+    int dir = ::open(folderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+void writeFileAtomically(const std::string& path, std::string_view bytes)
+{
+    AtomicFileWriter out(path);
+    out.write(bytes);
+    out.commit();
 }
 
 } // namespace qvr

@@ -10,6 +10,43 @@ namespace qvr {
 // The file's bytes, or nothing when it cannot be opened or read.
 std::optional<std::string> readWholeFile(const std::string& path);
 
+// A file built through a buffer in a temporary beside the target, and renamed over
+// the target only by commit(), once every byte is on the device: the target is
+// always either the old file or the new one, and a large file never has to sit
+// in memory as one block. The temporary keeps the mode of the file it replaces.
+class AtomicFileWriter {
+public:
+    // Throws errCannotCreate when the target is a folder, is not writable, or no
+    // temporary can be made beside it.
+    explicit AtomicFileWriter(const std::string& path);
+    // Without a commit the temporary is removed and the target stays as it was.
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // Bytes appended here are written out by pieceDone() and commit().
+    std::string& buffer() { return buffer_; }
+    // Writes the buffer out once it holds a chunk's worth; throws errWrite.
+    void pieceDone()
+    {
+        if (buffer_.size() >= CHUNK)
+            drain();
+    }
+    void write(std::string_view bytes);
+    // Flushes, syncs and renames; throws errWrite, the target then untouched.
+    void commit();
+
+private:
+    static constexpr std::size_t CHUNK = 256 * 1024;
+    void drain();
+    void writeOut(std::string_view bytes);
+
+    std::string path_;
+    std::string tmp_;
+    int fd_ = -1;
+    std::string buffer_;
+};
+
 // Replaces (or creates) the file with exactly these bytes. The bytes go to a
 // temporary file in the same folder, are flushed to the device, and only then is
 // the temporary renamed over the target, so the target is always either the old

@@ -2,6 +2,7 @@ list(APPEND QVR_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/error.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cp932.cpp
     ${CMAKE_CURRENT_LIST_DIR}/atomicfile.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/filereader.cpp
 )
 list(APPEND QVR_GUI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/errorreport.cpp

@@ -1,6 +1,7 @@
 #include "roster/rosterfile.h"
 
 #include "platform/atomicfile.h"
+#include "platform/filereader.h"
 
 #include <cstring>
 #include <limits>
@@ -41,6 +42,31 @@ void getInts(const unsigned char*& p, std::array<std::int32_t, N>& a)
 
 } // namespace
 
+namespace {
+
+void appendHeader(std::string& out, const Roster& roster)
+{
+    out.push_back(static_cast<char>(ROSTER_VERSION));
+    putInt(out, static_cast<std::int32_t>(roster.size()));
+}
+
+void appendBlock(std::string& out, const CharRecord& rec)
+{
+    out.append(rec.name.data(), NAME_SIZE);
+    putInt(out, rec.wtype);
+    putInt(out, rec.id);
+    putInts(out, rec.status);
+    putInts(out, rec.ep1time);
+    putInts(out, rec.ep2time);
+    out.push_back(static_cast<char>(rec.nocount));
+    out.push_back(static_cast<char>(rec.lock));
+    out.append(6, '\0');  // bytes 142..147 carry no meaning
+    putInt(out, static_cast<std::int32_t>(rec.memo.size()));
+    out.append(rec.memo);
+}
+
+} // namespace
+
 std::string serializeRoster(const Roster& roster)
 {
     std::size_t size = ROSTER_HEADER_SIZE;
@@ -48,81 +74,114 @@ std::string serializeRoster(const Roster& roster)
         size += ROSTER_BLOCK_FIXED + rec->memo.size();
     std::string out;
     out.reserve(size);
-    out.push_back(static_cast<char>(ROSTER_VERSION));
-    putInt(out, static_cast<std::int32_t>(roster.size()));
-    for (const auto& rec : roster) {
-        out.append(rec->name.data(), NAME_SIZE);
-        putInt(out, rec->wtype);
-        putInt(out, rec->id);
-        putInts(out, rec->status);
-        putInts(out, rec->ep1time);
-        putInts(out, rec->ep2time);
-        out.push_back(static_cast<char>(rec->nocount));
-        out.push_back(static_cast<char>(rec->lock));
-        out.append(6, '\0');  // bytes 142..147 carry no meaning
-        putInt(out, static_cast<std::int32_t>(rec->memo.size()));
-        out.append(rec->memo);
-    }
+    appendHeader(out, roster);
+    for (const auto& rec : roster)
+        appendBlock(out, *rec);
     return out;
 }
 
-std::optional<Roster> parseRoster(std::string_view bytes)
+namespace {
+
+// Bytes already in memory, read as a FileReader reads a file.
+class ViewReader {
+public:
+    explicit ViewReader(std::string_view bytes) : bytes_(bytes) {}
+    std::size_t remaining() const { return bytes_.size(); }
+    bool read(char* dst, std::size_t n)
+    {
+        if (n > bytes_.size())
+            return false;
+        std::memcpy(dst, bytes_.data(), n);
+        bytes_.remove_prefix(n);
+        return true;
+    }
+
+private:
+    std::string_view bytes_;
+};
+
+constexpr std::size_t RECORD_PART = ROSTER_BLOCK_FIXED - 4;
+
+void decodeRecordPart(const unsigned char* p, CharRecord& rec)
 {
-    if (bytes.size() < ROSTER_HEADER_SIZE || static_cast<unsigned char>(bytes[0]) != ROSTER_VERSION)
+    std::memcpy(rec.name.data(), p, NAME_SIZE);
+    p += NAME_SIZE;
+    rec.wtype = getInt(p);
+    rec.id = getInt(p + 4);
+    p += 8;
+    getInts(p, rec.status);
+    getInts(p, rec.ep1time);
+    getInts(p, rec.ep2time);
+    rec.nocount = p[0];
+    rec.lock = p[1];
+    // the six bytes after the flags carry no meaning
+}
+
+// Takes the roster apart block by block as the reader delivers it.
+template <class Reader>
+std::optional<Roster> readRoster(Reader& in)
+{
+    unsigned char header[ROSTER_HEADER_SIZE];
+    if (!in.read(reinterpret_cast<char*>(header), sizeof header) || header[0] != ROSTER_VERSION)
         return std::nullopt;
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const unsigned char* end = p + bytes.size();
-    std::int32_t count = getInt(p + 1);
+    const std::int32_t count = getInt(header + 1);
     // Every block takes at least 152 bytes: a count the file cannot hold is rejected
     // before anything is allocated for it.
-    if (count < 1 || static_cast<std::size_t>(count) > (bytes.size() - ROSTER_HEADER_SIZE) / ROSTER_BLOCK_FIXED)
+    if (count < 1 || static_cast<std::size_t>(count) > in.remaining() / ROSTER_BLOCK_FIXED)
         return std::nullopt;
-    p += ROSTER_HEADER_SIZE;
 
     Roster roster;
     roster.reserve(static_cast<std::size_t>(count));
+    unsigned char block[ROSTER_BLOCK_FIXED];
     for (std::int32_t k = 0; k < count; ++k) {
-        if (static_cast<std::size_t>(end - p) < ROSTER_BLOCK_FIXED)
+        if (!in.read(reinterpret_cast<char*>(block), sizeof block))
             return std::nullopt;
         auto rec = std::make_unique<CharRecord>();
-        std::memcpy(rec->name.data(), p, NAME_SIZE);
-        p += NAME_SIZE;
-        rec->wtype = getInt(p);
-        rec->id = getInt(p + 4);
-        p += 8;
-        getInts(p, rec->status);
-        getInts(p, rec->ep1time);
-        getInts(p, rec->ep2time);
-        rec->nocount = p[0];
-        rec->lock = p[1];
-        p += 8;  // the flags and the six bytes without meaning
-        std::int32_t len = getInt(p);
-        p += 4;
-        if (len < 0 || static_cast<std::size_t>(len) > static_cast<std::size_t>(end - p))
+        decodeRecordPart(block, *rec);
+        const std::int32_t len = getInt(block + RECORD_PART);
+        if (len < 0 || static_cast<std::size_t>(len) > in.remaining())
             return std::nullopt;
-        rec->memo.assign(reinterpret_cast<const char*>(p), static_cast<std::size_t>(len));
-        p += len;
+        rec->memo.resize(static_cast<std::size_t>(len));
+        if (!in.read(rec->memo.data(), rec->memo.size()))
+            return std::nullopt;
         roster.push_back(std::move(rec));
     }
     // Bytes after the last block are not part of the roster and are left unread.
     return roster;
 }
 
+} // namespace
+
+std::optional<Roster> parseRoster(std::string_view bytes)
+{
+    ViewReader in(bytes);
+    return readRoster(in);
+}
+
 LoadResult loadRoster(const std::string& path, Roster& roster)
 {
-    auto bytes = readWholeFile(path);
-    if (!bytes)
+    FileReader in(path);
+    if (!in.isOpen())
         return LoadResult::CannotOpen;
-    auto parsed = parseRoster(*bytes);
+    auto parsed = readRoster(in);
+    if (in.failed())
+        return LoadResult::CannotOpen;
     if (!parsed)
         return LoadResult::NotRoster;
     roster = std::move(*parsed);
     return LoadResult::Loaded;
 }
 
+// The same bytes as serializeRoster(), streamed block by block.
 void saveRoster(const std::string& path, const Roster& roster)
 {
-    writeFileAtomically(path, serializeRoster(roster));
+    AtomicFileWriter out(path);
+    appendHeader(out.buffer(), roster);
+    for (const auto& rec : roster) {
+        appendBlock(out.buffer(), *rec);
+        out.pieceDone();
+    }
+    out.commit();
 }
 
 } // namespace qvr

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace qvr;
 
 namespace {
@@ -180,6 +182,50 @@ private slots:
         Roster back;
         QCOMPARE(loadRoster(path, back), LoadResult::Loaded);
         QVERIFY(sameContent(back, r));
+    }
+
+    // Records and memos larger than the reading and writing buffers, so that
+    // blocks straddle every kind of boundary.
+    void largeRosterStreamsThroughTheBuffers()
+    {
+        QRandomGenerator rng(99);
+        Roster r = makeRoster(1);
+        for (int k = 0; k < 3000; ++k) {
+            RecordPtr rec = makeRecord();
+            rec->setName("N" + std::to_string(k));
+            rec->ep1time[0] = k;
+            const int len = k % 500 == 7 ? 70000 + int(rng.bounded(300000)) : int(rng.bounded(90));
+            rec->memo.assign(static_cast<std::size_t>(len), static_cast<char>('a' + k % 26));
+            r.push_back(std::move(rec));
+        }
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("big.pd3").toStdString();
+        saveRoster(path, r);
+        const std::string bytes = serializeRoster(r);
+        QVERIFY(readWholeFile(path) == bytes);
+        Roster back;
+        QCOMPARE(loadRoster(path, back), LoadResult::Loaded);
+        QVERIFY(sameContent(back, r));
+
+        // Cut anywhere, the file is rejected and the roster kept.
+        for (std::size_t cut : {std::size_t(5), std::size_t(200), bytes.size() / 3, bytes.size() - 1}) {
+            writeFileAtomically(path, std::string_view(bytes).substr(0, cut));
+            Roster kept = makeRoster(2);
+            QCOMPARE(loadRoster(path, kept), LoadResult::NotRoster);
+            QCOMPARE(kept.size(), std::size_t(2));
+        }
+    }
+
+    void onlyRegularFilesAreOpened()
+    {
+        QTemporaryDir dir;
+        const std::string fifo = dir.filePath("pipe").toStdString();
+        QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+        Roster kept = makeRoster(2);
+        // A FIFO without a writer would block a plain open for ever.
+        QCOMPARE(loadRoster(fifo, kept), LoadResult::CannotOpen);
+        QCOMPARE(loadRoster(dir.path().toStdString(), kept), LoadResult::CannotOpen);
+        QCOMPARE(kept.size(), std::size_t(2));
     }
 
     void failedSaveKeepsTheOldFile_data()

@@ -1,0 +1,42 @@
+#pragma once
+// Sequential reads of a file through one small buffer, for readers that take a
+// file apart as it comes instead of first holding all of its bytes.
+
+#include <cstddef>
+#include <string>
+
+namespace qvr {
+
+class FileReader {
+public:
+    explicit FileReader(const std::string& path);
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    // The file is open and is a regular file (so that its size is known); a
+    // folder, a device or a FIFO is not opened.
+    bool isOpen() const { return fd_ >= 0; }
+    // A read failed (as opposed to the file simply ending).
+    bool failed() const { return failed_; }
+
+    // Bytes left by the size the file had when it was opened: an upper bound for
+    // what a reader may allocate on the file's word.
+    std::size_t remaining() const { return remaining_; }
+
+    // Copies exactly n bytes to dst; false when the file ends first or a read fails.
+    bool read(char* dst, std::size_t n);
+
+private:
+    bool refill();
+
+    int fd_ = -1;
+    bool failed_ = false;
+    std::size_t remaining_ = 0;
+    static constexpr std::size_t BUFFER_SIZE = 1 << 16;
+    char buffer_[BUFFER_SIZE];
+    std::size_t begin_ = 0;  // unread bytes of the buffer: [begin_, end_)
+    std::size_t end_ = 0;
+};
+
+} // namespace qvr
