@@ -14,9 +14,7 @@ ctest --preset debug -j2
 
 FUZZ_SECONDS=${FUZZ_SECONDS:-10} sh tools/fuzz-smoke.sh
 
-if [ -x tools/bench-smoke.sh ]; then
-    sh tools/bench-smoke.sh
-fi
+sh tools/bench-smoke.sh
 
 cmake --preset asan >/dev/null
 cmake --build --preset asan
