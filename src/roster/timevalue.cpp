@@ -2,6 +2,7 @@
 
 #include "platform/error.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
 #include <vector>
@@ -9,20 +10,6 @@
 namespace qvr {
 
 namespace {
-
-void appendTwoDigits(std::string& s, std::int64_t v, char pad)
-{
-    if (v < 10)
-        s.push_back(pad);
-    s += std::to_string(v);
-}
-
-// |v| as an unsigned 32-bit value: exact for every v, INT32_MIN included.
-std::uint32_t magnitude(std::int32_t v)
-{
-    const auto u = static_cast<std::uint32_t>(v);
-    return v < 0 ? 0u - u : u;
-}
 
 // One episode's best-time search, fed record by record. Besides the running
 // best of every stage it keeps the times that equal it, so that marking touches
@@ -42,7 +29,7 @@ public:
         const Times& times = rec.*field_;
         bool reachesBest = false;
         for (std::size_t i = 0; i < stages; ++i)
-            reachesBest |= (times[i] != 0) & (magnitude(times[i]) <= best_[i]);
+            reachesBest |= (times[i] != 0) & (timeMagnitude(times[i]) <= best_[i]);
         if (reachesBest) [[unlikely]]
             take(rec.*field_);
     }
@@ -68,7 +55,7 @@ private:
             const std::int32_t t = times[i];
             if (t == 0)
                 continue;
-            const std::uint32_t a = magnitude(t);
+            const std::uint32_t a = timeMagnitude(t);
             if (a > best_[i])
                 continue;
             if (a < best_[i]) {
@@ -102,31 +89,36 @@ std::int32_t stageSum(const std::array<std::int32_t, N>& times, int stages)
     // Wraps like the 32-bit sum it is; only damaged files hold times that large.
     std::uint32_t sum = 0;
     for (int i = 0; i < stages; ++i)
-        sum += magnitude(times[static_cast<std::size_t>(i)]);
+        sum += timeMagnitude(times[static_cast<std::size_t>(i)]);
     return static_cast<std::int32_t>(sum);
 }
 
 } // namespace
 
+TimeText::TimeText(std::int32_t seconds)
+{
+    char* p = buf_;
+    std::uint32_t v = timeMagnitude(seconds);
+    if (seconds < 0)
+        *p++ = '*';
+    const std::uint32_t h = std::min<std::uint32_t>(v / 3600, 24);
+    const std::uint32_t m = (v % 3600) / 60;
+    const std::uint32_t sec = v % 60;
+    // Hours are padded with a space, minutes and seconds with a zero.
+    *p++ = h < 10 ? ' ' : static_cast<char>('0' + h / 10);
+    *p++ = static_cast<char>('0' + h % 10);
+    *p++ = '\'';
+    *p++ = static_cast<char>('0' + m / 10);
+    *p++ = static_cast<char>('0' + m % 10);
+    *p++ = '"';
+    *p++ = static_cast<char>('0' + sec / 10);
+    *p++ = static_cast<char>('0' + sec % 10);
+    size_ = static_cast<std::size_t>(p - buf_);
+}
+
 std::string timeToText(std::int32_t seconds)
 {
-    std::string s;
-    std::int64_t v = seconds;
-    if (v < 0) {
-        s.push_back('*');
-        v = -v;
-    }
-    std::int64_t h = v / 3600;
-    std::int64_t m = (v % 3600) / 60;
-    std::int64_t sec = v % 60;
-    if (h > 24)
-        h = 24;
-    appendTwoDigits(s, h, ' ');
-    s.push_back('\'');
-    appendTwoDigits(s, m, '0');
-    s.push_back('"');
-    appendTwoDigits(s, sec, '0');
-    return s;
+    return std::string(TimeText(seconds).view());
 }
 
 std::int32_t textToTime(std::string_view text)

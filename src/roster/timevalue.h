@@ -12,8 +12,26 @@ namespace qvr {
 
 constexpr std::int32_t BEST_CEILING = 7200;
 
+// |v| of a time value without its mark, exact for INT32_MIN too.
+constexpr std::uint32_t timeMagnitude(std::int32_t v)
+{
+    const auto u = static_cast<std::uint32_t>(v);
+    return v < 0 ? 0u - u : u;
+}
+
 // " 1'02\"05" for 3725; "*" in front of a marked (negative) value; hours capped at 24.
 std::string timeToText(std::int32_t seconds);
+
+// The same text, held on the stack: the exports write millions of them.
+class TimeText {
+public:
+    explicit TimeText(std::int32_t seconds);
+    std::string_view view() const { return {buf_, size_}; }
+
+private:
+    char buf_[12];
+    std::size_t size_ = 0;
+};
 
 // Reads the digits of the text as h, mm, ss from the right. Never negative.
 // Throws errNotInteger for a non-empty text without digits or with too many.
