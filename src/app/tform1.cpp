@@ -69,10 +69,17 @@ QFrame* panel(QWidget* parent, const char* name)
 
 } // namespace
 
-TBestStrip::TBestStrip(QWidget* parent) : QWidget(parent), picture_(700, 28, QImage::Format_RGB32)
+TBestStrip::TBestStrip(QWidget* parent) : QWidget(parent)
 {
+    setFixedSize(SIZE);
+    setPixelRatio(1.0);
+}
+
+void TBestStrip::setPixelRatio(qreal ratio)
+{
+    picture_ = QImage((QSizeF(SIZE) * ratio).toSize(), QImage::Format_RGB32);
+    picture_.setDevicePixelRatio(ratio);
     picture_.fill(palette().color(QPalette::Window));
-    setFixedSize(700, 28);
 }
 
 void TBestStrip::paintEvent(QPaintEvent*)
@@ -256,7 +263,6 @@ void TForm1::buildLayout()
     Image1->move(72, 0);
     outer->addWidget(Panel2);
 
-    ImageList1 = sectionEmblems();
     OpenDialog1 = named(new OpenDialog(this), "OpenDialog1");
     OpenDialog1->defaultExt = QStringLiteral("pd3");
     OpenDialog1->fileName = QStringLiteral("qvrutl");
@@ -277,6 +283,8 @@ void TForm1::buildLayout()
             move(frame.topLeft());
         }
     }
+    // The emblems and the strip picture at the ratio of the screen the window is placed on.
+    updatePictureRatio();
 
     connectGuarded(SpeedButton6, &QToolButton::clicked, this, [this] { SpeedButton6Click(); });
     connectGuarded(SpeedButton4, &QToolButton::clicked, this, [this] { SpeedButton4Click(); });
@@ -324,6 +332,23 @@ void TForm1::buildMenu()
              {"N2", "Export-HTML", &TForm1::N2Click},
              {"Exit1", "Export-XML", &TForm1::Exit1Click}});
     addMenu("Option1", "Option", {{"Version1", "Option", &TForm1::Version1Click}});
+}
+
+bool TForm1::event(QEvent* event)
+{
+    const bool handled = QMainWindow::event(event);
+    switch (event->type()) {
+    case QEvent::Show:                  // the window now has the screen it is shown on
+    case QEvent::ScreenChangeInternal:  // Qt 6.4 sends this to each widget when the window moves to another screen
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+    case QEvent::DevicePixelRatioChange:  // the ratio changed, on the same screen or another one
+#endif
+        updatePictureRatio();
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

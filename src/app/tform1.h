@@ -34,9 +34,14 @@ class OpenDialog;
 class TBestStrip : public QWidget {
     Q_OBJECT
 public:
+    static constexpr QSize SIZE{700, 28};  // logical pixels, whatever the device pixel ratio
+
     explicit TBestStrip(QWidget* parent = nullptr);
+    // SIZE logical pixels at the ratio of the last setPixelRatio.
     QImage& picture() { return picture_; }
-    QSize sizeHint() const override { return {700, 28}; }
+    // A new blank picture (the window colour) of SIZE at a device pixel ratio.
+    void setPixelRatio(qreal ratio);
+    QSize sizeHint() const override { return SIZE; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -127,6 +132,11 @@ public:
     void repaintGrid();
     // The text a cell shows, empty for the emblem column; what DrawGrid1DrawCell writes.
     QString cellText(int col, int row) const;
+    // The pictures the program draws itself, ImageList1 and Image1's, are made at the
+    // window's device pixel ratio; this re-makes them when that ratio has changed
+    // (first showing, a move to another screen), the strip with what it showed.
+    void updatePictureRatio();
+    qreal pictureRatio() const { return pictureRatio_; }
 
     // --- editing ---
     void DrawGrid1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
@@ -153,6 +163,7 @@ public:
     void DrawGrid1KeyUp(int key, quint32 nativeVirtualKey, Qt::KeyboardModifiers shift);
 
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -163,6 +174,7 @@ private:
     void openMe1(int col, const QRect& below);
     void openPicker(QListWidget* picker, int index, const QRect& below);
     void setGridRowCount();
+    void paintBestStrip();
     bool closeEditorsBeforeClick();
     void refuseUncodableMemoText(int position, int added);
     void loadMemo(const QString& text);
@@ -176,6 +188,9 @@ private:
     qvr::Roster retired_;  // the record currec held before a load, alive until the next click
     bool fixingMemo_ = false;
     QString memoLoaded_;   // the memo text as loaded, to keep bytes the editor cannot show
+    qreal pictureRatio_ = 0;    // the ratio ImageList1 and the strip picture were made at
+    int stripView_ = 0;         // the episode view the strip shows; the State view before the first
+    qvr::BestTimes stripBest_;  // the values it shows
 };
 
 extern TForm1* Form1;

@@ -9,8 +9,9 @@ namespace qvr {
 
 inline constexpr int EMBLEM_SIZE = 16;
 
-// One 16 x 16 emblem per section ID, in the order of SECTION_ID_NAMES, with transparency.
-std::vector<QPixmap> sectionEmblems(qreal devicePixelRatio = 1.0);
+// One emblem per section ID, in the order of SECTION_ID_NAMES, with transparency:
+// EMBLEM_SIZE x EMBLEM_SIZE logical pixels drawn at a device pixel ratio (the window's).
+std::vector<QPixmap> sectionEmblems(qreal devicePixelRatio);
 // The main colour of emblem i.
 QColor emblemColor(int i);
 

@@ -4,12 +4,15 @@
 
 #include "platform/qtext.h"
 #include "view/drawgrid.h"
+#include "view/emblems.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QLineEdit>
 #include <QPainter>
 #include <QToolButton>
+#include <QtMath>
+#include <algorithm>
 
 using namespace qvr;
 
@@ -50,13 +53,23 @@ QString headerText(int view, int col)
 }
 
 // A dotted outline made by inverting every other pixel, as a focus rectangle is drawn.
+// The rectangle and its dots are in logical pixels: at a device pixel ratio above 1
+// each dot is the block of device pixels that one logical pixel covers.
 void invertDottedFrame(QImage& image, const QRect& r)
 {
+    const qreal ratio = image.devicePixelRatio();
     auto flip = [&](int x, int y) {
-        if (x < 0 || y < 0 || x >= image.width() || y >= image.height() || ((x + y) & 1))
+        if (x < 0 || y < 0 || ((x + y) & 1))
             return;
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        line[x] = (~line[x] & 0x00FFFFFF) | 0xFF000000;
+        const int top = qFloor(y * ratio);
+        const int bottom = std::min(qFloor((y + 1) * ratio), image.height());  // exclusive
+        const int left = qFloor(x * ratio);
+        const int right = std::min(qFloor((x + 1) * ratio), image.width());
+        for (int dy = top; dy < bottom; ++dy) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(dy));
+            for (int dx = left; dx < right; ++dx)
+                line[dx] = (~line[dx] & 0x00FFFFFF) | 0xFF000000;
+        }
     };
     for (int x = r.left(); x <= r.right(); ++x) {
         flip(x, r.top());
@@ -181,11 +194,35 @@ void TForm1::drawCellText(QPainter& canvas, const QRect& rect, int alignment, co
     canvas.restore();
 }
 
+void TForm1::updatePictureRatio()
+{
+    const qreal ratio = devicePixelRatio();
+    if (ratio == pictureRatio_)
+        return;
+    pictureRatio_ = ratio;
+    ImageList1 = sectionEmblems(ratio);
+    Image1->setPixelRatio(ratio);
+    paintBestStrip();
+    Image1->update();
+    repaintGrid();
+}
+
 void TForm1::drawBestStrip()
 {
     if (dispmode != VIEW_EP1 && dispmode != VIEW_EP2)
         return;  // the strip keeps what it last showed
+    stripView_ = dispmode;
+    stripBest_ = best;
+    paintBestStrip();
+}
+
+// The strip's picture of stripView_ and stripBest_, in logical pixels at the picture's ratio.
+void TForm1::paintBestStrip()
+{
+    if (stripView_ != VIEW_EP1 && stripView_ != VIEW_EP2)
+        return;  // nothing shown yet: the picture stays blank
     QImage& img = Image1->picture();
+    const int height = img.deviceIndependentSize().toSize().height();
     img.fill(Qt::white);
     QPainter p(&img);
     QFont label = Image1->font();
@@ -194,13 +231,13 @@ void TForm1::drawBestStrip()
     QFont value = Image1->font();
     value.setPointSize(10);
     value.setBold(true);
-    const bool ep1 = dispmode == VIEW_EP1;
+    const bool ep1 = stripView_ == VIEW_EP1;
     const int values = ep1 ? EP1_STAGES + 1 : EP2_STAGES + 1;
     for (int i = 0; i < values; ++i) {
         const int box = (!ep1 && i == EP2_STAGES) ? 9 : i;
         const bool total = i == values - 1;
         p.end();
-        invertDottedFrame(img, QRect(QPoint(STRIP_BOX * box, 0), QPoint(STRIP_BOX * box + STRIP_BOX - 1, img.height() - 2)));
+        invertDottedFrame(img, QRect(QPoint(STRIP_BOX * box, 0), QPoint(STRIP_BOX * box + STRIP_BOX - 1, height - 2)));
         p.begin(&img);
         p.setFont(label);
         p.setPen(QColor(128, 128, 128));
@@ -208,7 +245,8 @@ void TForm1::drawBestStrip()
         p.drawText(QPoint(STRIP_BOX * box + 20, 1 + QFontMetrics(label).ascent()), caption);
         p.setFont(value);
         p.setPen(Qt::black);
-        const std::int32_t t = ep1 ? best.ep1best[static_cast<std::size_t>(i)] : best.ep2best[static_cast<std::size_t>(i)];
+        const std::int32_t t = ep1 ? stripBest_.ep1best[static_cast<std::size_t>(i)]
+                                   : stripBest_.ep2best[static_cast<std::size_t>(i)];
         p.drawText(QPoint(STRIP_BOX * box + 5, 10 + QFontMetrics(value).ascent()), QString::fromLatin1(timeToText(t)));
     }
     p.end();
