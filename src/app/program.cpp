@@ -16,7 +16,7 @@ TForm3* Form3 = nullptr;
 
 namespace qvr {
 
-int runProgram(int argc, char** argv)
+int runProgram(int argc, char** argv, const MainWindowHook& onMainWindow)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qvrutl"));
@@ -24,7 +24,7 @@ int runProgram(int argc, char** argv)
     // Closing the main window ends the program, however many tool windows are open.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    guard([] {
+    guard([&onMainWindow] {
         if (!cp932::available())
             throw Error("code page 932 conversion is not available on this system (iconv CP932)");
         Form1 = new TForm1();
@@ -32,6 +32,8 @@ int runProgram(int argc, char** argv)
         Form2->placeBeside(Form1);
         Form2->show();
         Form3 = new TForm3(Form1);
+        if (onMainWindow)
+            onMainWindow(*Form1);
         Form1->show();
         QApplication::exec();
     });

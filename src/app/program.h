@@ -1,8 +1,16 @@
 #pragma once
 
+#include <functional>
+
+class TForm1;
+
 namespace qvr {
 
+// Called once during start-up, after the three windows exist and before the main
+// window is shown: a seam for probes (the start-up benchmark), empty in the program.
+using MainWindowHook = std::function<void(TForm1&)>;
+
 // The start-up sequence, the message loop and the orderly end; returns 0 always.
-int runProgram(int argc, char** argv);
+int runProgram(int argc, char** argv, const MainWindowHook& onMainWindow = {});
 
 } // namespace qvr
