@@ -50,12 +50,15 @@ QFrame* panel(const char* name, QWidget* parent)
     return p;
 }
 
-// A loudspeaker sending out sound waves, in the colours of the 16-colour palette.
-QPixmap loudspeaker()
+// A loudspeaker sending out sound waves, in the colours of the 16-colour palette,
+// 20 x 20 logical pixels drawn at the given device pixel ratio.
+QPixmap loudspeaker(int ratio)
 {
-    QPixmap pm(20, 20);
+    QPixmap pm(20 * ratio, 20 * ratio);
+    pm.setDevicePixelRatio(ratio);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing, ratio > 1);
     p.setPen(Qt::black);
     p.setBrush(Qt::darkGray);
     p.drawRect(2, 7, 3, 5);
@@ -158,7 +161,11 @@ TForm2::TForm2(const std::string& soundfile, qvr::AlarmPlayer* player, QWidget* 
     Button1 = place(new QPushButton(QStringLiteral("Start"), GroupBox2), "Button1", 112, 16, 41, 22);
 
     SpeedButton1 = place(new QToolButton(GroupBox2), "SpeedButton1", 162, 16, 24, 22);
-    SpeedButton1->setIcon(QIcon(loudspeaker()));
+    // Sharp on screens of ratio 1 to 3: the icon picks the picture that fits.
+    QIcon speaker;
+    for (int ratio : {1, 2, 3})
+        speaker.addPixmap(loudspeaker(ratio));
+    SpeedButton1->setIcon(speaker);
     SpeedButton1->setIconSize(QSize(20, 20));
     SpeedButton1->setFocusPolicy(Qt::NoFocus);
 
