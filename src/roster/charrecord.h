@@ -37,6 +37,10 @@ struct CharRecord {
     void setName(std::string_view bytes);
 
     friend bool operator==(const CharRecord&, const CharRecord&) = default;
+
+    // Records come from slabs of their own (see charrecord.cpp).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size) noexcept;
 };
 
 // The roster: element 0 is the placeholder behind the grid's header row.
