@@ -14,13 +14,31 @@ TForm1* Form1 = nullptr;
 TForm2* Form2 = nullptr;
 TForm3* Form3 = nullptr;
 
+// The pictures are compiled into the window library, which the linker would
+// leave out unless asked for by name; Q_INIT_RESOURCE cannot stand in a namespace.
+static void initResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace qvr {
+
+QIcon programIcon()
+{
+    initResources();
+    // Pictures made from the SVG: reading an SVG needs an image plugin that a
+    // system may lack, and the window would then have no icon at all.
+    QIcon icon;
+    for (const char* size : {"48", "128", "256"})
+        icon.addFile(QStringLiteral(":/qvrutl-%1.png").arg(QLatin1String(size)));
+    return icon;
+}
 
 int runProgram(int argc, char** argv, const MainWindowHook& onMainWindow)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qvrutl"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/qvrutl.svg")));
+    QApplication::setWindowIcon(programIcon());
     // Closing the main window ends the program, however many tool windows are open.
     QApplication::setQuitOnLastWindowClosed(false);
 

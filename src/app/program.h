@@ -2,6 +2,7 @@
 
 #include <functional>
 
+class QIcon;
 class TForm1;
 
 namespace qvr {
@@ -9,6 +10,9 @@ namespace qvr {
 // Called once during start-up, after the three windows exist and before the main
 // window is shown: a seam for probes (the start-up benchmark), empty in the program.
 using MainWindowHook = std::function<void(TForm1&)>;
+
+// The window icon of every window, in the sizes of data/icons.
+QIcon programIcon();
 
 // The start-up sequence, the message loop and the orderly end; returns 0 always.
 int runProgram(int argc, char** argv, const MainWindowHook& onMainWindow = {});

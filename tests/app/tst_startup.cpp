@@ -1,6 +1,8 @@
+#include "app/program.h"
 #include "common/formfixture.h"
 #include "roster/rosterfile.h"
 
+#include <QIcon>
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QToolButton>
@@ -19,6 +21,16 @@ Roster namedRoster(const char* name, int characters)
 class TstStartup : public QObject {
     Q_OBJECT
 private slots:
+    // Made from the built-in pictures, so that no image plugin is needed for it.
+    void windowIconHasItsSizes()
+    {
+        const QIcon icon = qvr::programIcon();
+        QVERIFY(!icon.isNull());
+        for (int size : {48, 128, 256})
+            QVERIFY2(icon.availableSizes().contains(QSize(size, size)), qPrintable(QString::number(size)));
+        QCOMPARE(icon.pixmap(48, 48).size(), QSize(48, 48));
+    }
+
     void firstRunInAnEmptyFolder()
     {
         FormFixture f;
