@@ -3,6 +3,7 @@
 #include "interchange/exports.h"
 #include "interchange/ver2import.h"
 #include "ratio.h"
+#include "variedroster.h"
 #include "roster/rosterfile.h"
 #include "roster/timevalue.h"
 
@@ -35,32 +36,9 @@ std::string& tempDir()
 
 std::string tempPath(const char* name) { return tempDir() + "/" + name; }
 
-// Varied values so that the best passes and the exports do real work.
-Roster bigRoster()
-{
-    Roster r = makeRoster(CHARACTERS + 1);
-    for (std::size_t i = 1; i < r.size(); ++i) {
-        CharRecord& c = *r[i];
-        c.setName("Char" + std::to_string(i));
-        c.wtype = static_cast<std::int32_t>(i % CLASS_NAMES.size());
-        c.id = static_cast<std::int32_t>(i % SECTION_ID_NAMES.size());
-        for (std::size_t s = 0; s < c.status.size(); ++s)
-            c.status[s] = static_cast<std::int32_t>((i * 7 + s * 13) % 999);
-        for (std::size_t s = 0; s < EP1_STAGES; ++s)
-            c.ep1time[s] = static_cast<std::int32_t>(60 + (i * 31 + s * 17) % 7000);
-        for (std::size_t s = 0; s < EP2_STAGES; ++s)
-            c.ep2time[s] = static_cast<std::int32_t>(60 + (i * 29 + s * 11) % 7000);
-        c.ep1time[EP1_TOTAL] = ep1StageSum(c);
-        c.ep2time[EP2_TOTAL] = ep2StageSum(c);
-        c.nocount = static_cast<std::uint8_t>(i % 17 == 0);
-        c.memo = "memo line " + std::to_string(i) + ", with \"quotes\"\r\nsecond line";
-    }
-    return r;
-}
-
 const Roster& roster()
 {
-    static const Roster r = bigRoster();
+    static const Roster r = qvrbench::variedRoster(CHARACTERS);
     return r;
 }
 

@@ -21,6 +21,7 @@
 // hand: cd into one, QT_QPA_PLATFORM=offscreen ./qvrutl (or ./minimal [--text]).
 
 #include "ratio.h"
+#include "variedroster.h"
 #include "roster/rosterfile.h"
 #include "roster/timevalue.h"
 #include "settings/profilefile.h"
@@ -62,30 +63,6 @@ constexpr double MEMORY_TARGET = 2.0;
 constexpr int STARTS_PER_ITERATION = 5;
 constexpr const char* EMPTY = "qvrutl/empty";  // the start-up roster (no roster file)
 constexpr const char* LARGE = "qvrutl/100000";
-
-// ---- the roster: as bench_core's, varied values and a memo in every record ----
-
-Roster bigRoster(std::size_t characters)
-{
-    Roster r = makeRoster(characters + 1);
-    for (std::size_t i = 1; i < r.size(); ++i) {
-        CharRecord& c = *r[i];
-        c.setName("Char" + std::to_string(i));
-        c.wtype = static_cast<std::int32_t>(i % CLASS_NAMES.size());
-        c.id = static_cast<std::int32_t>(i % SECTION_ID_NAMES.size());
-        for (std::size_t s = 0; s < c.status.size(); ++s)
-            c.status[s] = static_cast<std::int32_t>((i * 7 + s * 13) % 999);
-        for (std::size_t s = 0; s < EP1_STAGES; ++s)
-            c.ep1time[s] = static_cast<std::int32_t>(60 + (i * 31 + s * 17) % 7000);
-        for (std::size_t s = 0; s < EP2_STAGES; ++s)
-            c.ep2time[s] = static_cast<std::int32_t>(60 + (i * 29 + s * 11) % 7000);
-        c.ep1time[EP1_TOTAL] = ep1StageSum(c);
-        c.ep2time[EP2_TOTAL] = ep2StageSum(c);
-        c.nocount = static_cast<std::uint8_t>(i % 17 == 0);
-        c.memo = "memo line " + std::to_string(i) + ", with \"quotes\"\r\nsecond line";
-    }
-    return r;
-}
 
 // ---- folders ----
 
@@ -173,7 +150,7 @@ void prepare(Config& c)
     if (program) {
         const std::string rosterPath = c.folder + "/roster.pd3";
         if (c.characters >= 0) {
-            saveRoster(rosterPath, bigRoster(static_cast<std::size_t>(c.characters)));
+            saveRoster(rosterPath, qvrbench::variedRoster(static_cast<std::size_t>(c.characters)));
             c.fileBytes = fs::file_size(rosterPath);
         }
         MainSettings s;
