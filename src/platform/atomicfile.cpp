@@ -40,15 +40,19 @@ bool writeAll(int fd, std::string_view bytes)
 
 std::optional<std::string> readWholeFile(const std::string& path)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO given as the file cannot hang the open; only
+    // regular files are read.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
-    // Read straight into the result; the size from fstat is only a first guess,
-    // since the file may grow or shrink while it is read (or be a pipe).
     struct stat st {};
-    std::size_t guess = 1 << 16;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        guess = static_cast<std::size_t>(st.st_size) + 1;  // +1 sees the end in one read
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    // Read straight into the result; the size is only a first guess, since the
+    // file may grow or shrink while it is read.
+    const std::size_t guess = static_cast<std::size_t>(st.st_size) + 1;  // +1 sees the end in one read
     std::string data(guess, '\0');
     std::size_t got = 0;
     for (;;) {

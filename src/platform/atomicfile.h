@@ -7,7 +7,8 @@
 
 namespace qvr {
 
-// The file's bytes, or nothing when it cannot be opened or read.
+// The file's bytes, or nothing when it cannot be opened or read or is not a
+// regular file (a folder, a device, a FIFO).
 std::optional<std::string> readWholeFile(const std::string& path);
 
 // A file built through a buffer in a temporary beside the target, and renamed over

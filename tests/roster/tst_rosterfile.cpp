@@ -226,6 +226,9 @@ private slots:
         QCOMPARE(loadRoster(fifo, kept), LoadResult::CannotOpen);
         QCOMPARE(loadRoster(dir.path().toStdString(), kept), LoadResult::CannotOpen);
         QCOMPARE(kept.size(), std::size_t(2));
+        // The small readers (settings, head template) refuse them the same way.
+        QVERIFY(!readWholeFile(fifo));
+        QVERIFY(!readWholeFile(dir.path().toStdString()));
     }
 
     void failedSaveKeepsTheOldFile_data()
