@@ -30,21 +30,25 @@ FileReader::~FileReader()
         ::close(fd_);
 }
 
+// One read(2), retried when a signal interrupts it; marks a failure.
+std::size_t FileReader::readSome(char* dst, std::size_t n)
+{
+    for (;;) {
+        const ssize_t got = ::read(fd_, dst, n);
+        if (got >= 0)
+            return static_cast<std::size_t>(got);
+        if (errno != EINTR) {
+            failed_ = true;
+            return 0;
+        }
+    }
+}
+
 bool FileReader::refill()
 {
     begin_ = 0;
-    end_ = 0;
-    for (;;) {
-        ssize_t n = ::read(fd_, buffer_, BUFFER_SIZE);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            failed_ = true;
-        if (n <= 0)
-            return false;
-        end_ = static_cast<std::size_t>(n);
-        return true;
-    }
+    end_ = readSome(buffer_, BUFFER_SIZE);
+    return end_ > 0;
 }
 
 bool FileReader::read(char* dst, std::size_t n)
@@ -52,27 +56,19 @@ bool FileReader::read(char* dst, std::size_t n)
     if (fd_ < 0 || failed_)
         return false;
     while (n > 0) {
-        if (begin_ == end_) {
+        std::size_t take = 0;
+        if (begin_ == end_ && n >= BUFFER_SIZE) {
             // Large pieces skip the buffer.
-            if (n >= BUFFER_SIZE) {
-                ssize_t got = ::read(fd_, dst, n);
-                if (got < 0 && errno == EINTR)
-                    continue;
-                if (got < 0)
-                    failed_ = true;
-                if (got <= 0)
-                    return false;
-                dst += got;
-                n -= static_cast<std::size_t>(got);
-                remaining_ -= std::min(remaining_, static_cast<std::size_t>(got));
-                continue;
-            }
-            if (!refill())
+            take = readSome(dst, n);
+            if (take == 0)
                 return false;
+        } else {
+            if (begin_ == end_ && !refill())
+                return false;
+            take = std::min(n, end_ - begin_);
+            std::memcpy(dst, buffer_ + begin_, take);
+            begin_ += take;
         }
-        const std::size_t take = std::min(n, end_ - begin_);
-        std::memcpy(dst, buffer_ + begin_, take);
-        begin_ += take;
         dst += take;
         n -= take;
         remaining_ -= std::min(remaining_, take);

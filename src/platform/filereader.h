@@ -28,6 +28,7 @@ public:
     bool read(char* dst, std::size_t n);
 
 private:
+    std::size_t readSome(char* dst, std::size_t n);
     bool refill();
 
     int fd_ = -1;
