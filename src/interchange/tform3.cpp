@@ -1,28 +1,22 @@
 #include "interchange/tform3.h"
 
+#include "platform/designedwindow.h"
 #include "platform/errorreport.h"
 #include "platform/programpath.h"
 #include "settings/profilefile.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QWindow>
+
+using qvr::designWindow;
+using qvr::fitOuterSize;
+using qvr::place;
 
 namespace {
 
-constexpr int OUTER_WIDTH = 123;
-constexpr int OUTER_HEIGHT = 177;
-
-template <typename W>
-W* place(W* w, const char* name, int left, int top, int width, int height)
-{
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(left, top, width, height);
-    return w;
-}
+constexpr QSize OUTER_SIZE{123, 177};
 
 } // namespace
 
@@ -31,13 +25,7 @@ TForm3::TForm3(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowStaysOnTopHint)
 {
-    setObjectName(QStringLiteral("Form3"));
-    setWindowTitle(QStringLiteral("File Export"));
-    QFont f = QApplication::font();
-    f.setPixelSize(12);
-    setFont(f);
-    // Until a frame is known the client takes the whole outer size; showEvent corrects it.
-    resize(OUTER_WIDTH, OUTER_HEIGHT);
+    designWindow(*this, "Form3", QStringLiteral("File Export"), OUTER_SIZE);
 
     GroupBox1 = place(new QGroupBox(QStringLiteral("Output Option"), this), "GroupBox1", 8, 8, 97, 97);
     CheckBox1 = place(new QCheckBox(QStringLiteral("Status"), GroupBox1), "CheckBox1", 8, 16, 65, 17);
@@ -80,10 +68,7 @@ void TForm3::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     // The outer size counts the frame, which is known only once the window exists.
-    if (QWindow* w = windowHandle()) {
-        QMargins m = w->frameMargins();
-        resize(OUTER_WIDTH - m.left() - m.right(), OUTER_HEIGHT - m.top() - m.bottom());
-    }
+    fitOuterSize(*this, OUTER_SIZE);
     if (QWidget* p = parentWidget()) {
         QRect outer = frameGeometry();
         outer.moveCenter(p->window()->frameGeometry().center());

@@ -1,6 +1,7 @@
 #include "subtool/tform2.h"
 
 #include "platform/alarm.h"
+#include "platform/designedwindow.h"
 #include "platform/errorreport.h"
 #include "platform/filedialog.h"
 #include "platform/qtext.h"
@@ -8,11 +9,11 @@
 #include "roster/timevalue.h"
 #include "subtool/sectionid.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -24,23 +25,17 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QValidator>
-#include <QWindow>
 #include <algorithm>
+
+using qvr::designWindow;
+using qvr::fitOuterSize;
+using qvr::place;
 
 namespace {
 
-constexpr int OUTER_WIDTH = 204;
-constexpr int OUTER_HEIGHT = 214;
+constexpr QSize OUTER_SIZE{204, 214};
 constexpr QPoint DESIGN_PLACE{480, 908};
 constexpr std::size_t NAME_LIMIT_BYTES = 12;
-
-template <typename W>
-W* place(W* w, const char* name, int left, int top, int width, int height)
-{
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(left, top, width, height);
-    return w;
-}
 
 QFrame* panel(const char* name, QWidget* parent)
 {
@@ -122,13 +117,7 @@ TForm2::TForm2(const std::string& soundfile, qvr::AlarmPlayer* player, QWidget* 
     }
     player_ = player;
 
-    setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("Timer"));
-    QFont f = QApplication::font();
-    f.setPixelSize(12);
-    setFont(f);
-    // Until a frame is known the client takes the whole outer size; showEvent corrects it.
-    resize(OUTER_WIDTH, OUTER_HEIGHT);
+    designWindow(*this, "Form2", QStringLiteral("Timer"), OUTER_SIZE);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -147,7 +136,7 @@ TForm2::TForm2(const std::string& soundfile, qvr::AlarmPlayer* player, QWidget* 
     GroupBox2 = place(new QGroupBox(QStringLiteral("MAG Timer"), Panel2), "GroupBox2", 2, 0, 191, 65);
 
     MaskEdit1 = place(new TMaskEdit(GroupBox2), "MaskEdit1", 8, 16, 57, 20);
-    QFont bold = f;
+    QFont bold = font();
     bold.setBold(true);
     MaskEdit1->setFont(bold);
     MaskEdit1->setText(QStringLiteral("3:45"));
@@ -234,7 +223,7 @@ void TForm2::placeBeside(const QWidget* main)
     // A place off the screen would leave the window out of reach.
     if (screen) {
         const QRect avail = screen->availableGeometry();
-        const QSize outer = isVisible() ? frameGeometry().size() : QSize(OUTER_WIDTH, OUTER_HEIGHT);
+        const QSize outer = isVisible() ? frameGeometry().size() : OUTER_SIZE;
         at.setX(std::clamp(at.x(), avail.left(), std::max(avail.left(), avail.right() + 1 - outer.width())));
         at.setY(std::clamp(at.y(), avail.top(), std::max(avail.top(), avail.bottom() + 1 - outer.height())));
     }
@@ -248,10 +237,7 @@ void TForm2::showEvent(QShowEvent* event)
         return;
     // Once only: after that the size is the user's.
     sized_ = true;
-    if (QWindow* w = windowHandle()) {
-        const QMargins m = w->frameMargins();
-        resize(OUTER_WIDTH - m.left() - m.right(), OUTER_HEIGHT - m.top() - m.bottom());
-    }
+    fitOuterSize(*this, OUTER_SIZE);
 }
 
 void TForm2::Button1Click()

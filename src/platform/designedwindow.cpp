@@ -1,0 +1,28 @@
+#include "platform/designedwindow.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QWidget>
+#include <QWindow>
+
+namespace qvr {
+
+void designWindow(QWidget& window, const char* name, const QString& caption, QSize outer)
+{
+    window.setObjectName(QLatin1String(name));
+    window.setWindowTitle(caption);
+    QFont f = QApplication::font();
+    f.setPixelSize(12);
+    window.setFont(f);
+    window.resize(outer);
+}
+
+void fitOuterSize(QWidget& window, QSize outer)
+{
+    if (QWindow* w = window.windowHandle()) {
+        const QMargins m = w->frameMargins();
+        window.resize(outer.width() - m.left() - m.right(), outer.height() - m.top() - m.bottom());
+    }
+}
+
+} // namespace qvr
