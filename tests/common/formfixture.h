@@ -101,6 +101,14 @@ public:
         form->DrawGrid1->setFocus();
         QTest::keyClick(form->DrawGrid1, key);
     }
+    // Ten more rows after the start-up roster's, rows 1 to 10 holding section IDs 0 to 9.
+    void addRowForEverySectionId()
+    {
+        for (int i = 0; i < 10; ++i)
+            form->appendRecord();
+        for (int r = 1; r <= 10; ++r)
+            form->roster[static_cast<std::size_t>(r)]->id = r - 1;
+    }
 
     QTemporaryDir dir;
     std::unique_ptr<TForm1> form;

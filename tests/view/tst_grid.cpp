@@ -153,10 +153,7 @@ private slots:
     {
         FormFixture f;
         TForm1& w = f.start();
-        for (int i = 0; i < 10; ++i)
-            w.appendRecord();
-        for (int r = 1; r <= 10; ++r)
-            w.roster[static_cast<std::size_t>(r)]->id = r - 1;
+        f.addRowForEverySectionId();
         w.roster[11]->id = 10;
         w.roster[12]->id = -3;
         const QImage shot = w.DrawGrid1->viewport()->grab().toImage();

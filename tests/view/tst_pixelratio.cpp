@@ -120,10 +120,7 @@ private slots:
         QFETCH(qreal, ratio);
         FormFixture f;
         TForm1& w = f.start();
-        for (int i = 0; i < 10; ++i)
-            w.appendRecord();
-        for (int r = 1; r <= 10; ++r)
-            w.roster[static_cast<std::size_t>(r)]->id = r - 1;
+        f.addRowForEverySectionId();
         w.roster[1]->ep1time[0] = 125;
         w.roster[1]->ep2time[0] = 125;
         recomputeEp1Best(w.roster, w.best);
