@@ -1,0 +1,199 @@
+#include "roster/rostersheet.h"
+
+#include "platform/error.h"
+
+#include <utility>
+
+namespace qvr {
+
+namespace {
+
+// Stores the value; true when the field held another one.
+template <class T, class U>
+bool assign(T& field, U&& value)
+{
+    if (field == value)
+        return false;
+    field = std::forward<U>(value);
+    return true;
+}
+
+} // namespace
+
+RosterSheet::RosterSheet(std::size_t rowCount) : roster(makeRoster(rowCount)), currec(roster[0].get()) {}
+
+void RosterSheet::changed(Change change, int row)
+{
+    if (change != Change::BestTimes)
+        modified_ = true;
+    if (listener_)
+        listener_(change, row);
+}
+
+void RosterSheet::recordChanged()
+{
+    changed(Change::Record, currow);
+}
+
+void RosterSheet::selectRow(int row)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= roster.size())
+        throw errListIndex(row);
+    currow = row;
+    currec = roster[static_cast<std::size_t>(row)].get();
+    retired_.clear();
+}
+
+void RosterSheet::setName(std::string_view bytes)
+{
+    const auto before = currec->name;
+    currec->setName(bytes);
+    if (currec->name != before)
+        recordChanged();
+}
+
+void RosterSheet::setStatus(std::size_t index, std::int32_t value)
+{
+    if (assign(currec->status.at(index), value))
+        recordChanged();
+}
+
+void RosterSheet::setStageTime(Episode episode, std::size_t stage, std::int32_t seconds)
+{
+    const CharRecord before = *currec;
+    if (episode == Episode::One) {
+        currec->ep1time.at(stage) = seconds;
+        currec->ep1time[EP1_TOTAL] = ep1StageSum(*currec);
+    } else {
+        currec->ep2time.at(stage) = seconds;
+        currec->ep2time[EP2_TOTAL] = ep2StageSum(*currec);
+    }
+    // Compared before the pass: re-entering a marked time is a change (it loses the mark).
+    if (!(*currec == before))
+        recordChanged();
+    if (episode == Episode::One)
+        recomputeEp1Best(roster, best);
+    else
+        recomputeEp2Best(roster, best);
+    changed(Change::BestTimes);
+}
+
+void RosterSheet::toggleLock()
+{
+    currec->lock = currec->lock ? 0 : 1;
+    recordChanged();
+}
+
+void RosterSheet::toggleNocount()
+{
+    currec->nocount = currec->nocount ? 0 : 1;
+    recordChanged();
+}
+
+void RosterSheet::setSectionId(int id)
+{
+    if (assign(currec->id, id))
+        recordChanged();
+}
+
+void RosterSheet::setClass(int wtype)
+{
+    if (assign(currec->wtype, wtype))
+        recordChanged();
+}
+
+void RosterSheet::setMemo(std::string bytes)
+{
+    if (assign(currec->memo, std::move(bytes)))
+        recordChanged();
+}
+
+void RosterSheet::appendRecord()
+{
+    roster.push_back(makeRecord());
+    changed(Change::Rows);
+}
+
+void RosterSheet::deleteRecord(int i)
+{
+    // Row 0 is the placeholder behind the header and is never deleted.
+    if (roster.size() <= 1 || i < 1 || static_cast<std::size_t>(i) >= roster.size())
+        return;
+    deleted.push_back(std::move(roster[static_cast<std::size_t>(i)]));
+    roster.erase(roster.begin() + i);
+    changed(Change::Rows);
+}
+
+void RosterSheet::restoreRecord(int i)
+{
+    if (deleted.empty())
+        return;
+    if (i < 1 || static_cast<std::size_t>(i) > roster.size())
+        throw errListIndex(i);
+    roster.insert(roster.begin() + i, std::move(deleted.back()));
+    deleted.pop_back();
+    changed(Change::Rows);
+}
+
+void RosterSheet::moveRecordUp(int i)
+{
+    if (i <= 1)
+        return;
+    if (static_cast<std::size_t>(i) >= roster.size())
+        throw errListIndex(i);
+    std::swap(roster[static_cast<std::size_t>(i)], roster[static_cast<std::size_t>(i - 1)]);
+    changed(Change::Rows);
+}
+
+void RosterSheet::moveRecordDown(int i)
+{
+    if (i < 1 || static_cast<std::size_t>(i) + 1 >= roster.size())
+        return;
+    std::swap(roster[static_cast<std::size_t>(i)], roster[static_cast<std::size_t>(i + 1)]);
+    changed(Change::Rows);
+}
+
+LoadResult RosterSheet::load(const std::string& path)
+{
+    Roster incoming;
+    const LoadResult result = qvr::loadRoster(path, incoming);
+    if (result != LoadResult::Loaded)
+        return result;
+    // The current record stays alive until the next selection, so that a memo or
+    // an editor still open stores into it and never into freed memory.
+    for (auto& rec : roster) {
+        if (rec.get() == currec) {
+            retired_.clear();
+            retired_.push_back(std::move(rec));
+            break;
+        }
+    }
+    roster = std::move(incoming);
+    changed(Change::Rows);
+    modified_ = false;
+    return result;
+}
+
+void RosterSheet::save(const std::string& path)
+{
+    saveRoster(path, roster);
+    // Only a save that reached the disk is remembered for the next start.
+    lastfile = path;
+    modified_ = false;
+}
+
+void RosterSheet::appendRecords(Roster records)
+{
+    if (records.empty())
+        return;
+    roster.insert(roster.end(), std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
+    changed(Change::Rows);
+}
+
+void RosterSheet::recomputeBest()
+{
+    recomputeBestTimes(roster, best);
+    changed(Change::BestTimes);
+}
+
+} // namespace qvr
