@@ -5,8 +5,8 @@
 #include "platform/filedialog.h"
 #include "platform/programpath.h"
 #include "platform/qtext.h"
-#include "roster/rosterfile.h"
 #include "settings/profilefile.h"
+#include "view/celleditors.h"
 #include "view/drawgrid.h"
 #include "view/emblems.h"
 
@@ -30,8 +30,6 @@
 using namespace qvr;
 
 namespace {
-
-const char* const ROSTER_FILTER = "QVRUTL_Ver3(*.pd3)|*.pd3";
 
 QFont windowFont()
 {
@@ -69,70 +67,23 @@ QFrame* panel(QWidget* parent, const char* name)
 
 } // namespace
 
-TBestStrip::TBestStrip(QWidget* parent) : QWidget(parent)
-{
-    setFixedSize(SIZE);
-    setPixelRatio(1.0);
-}
-
-void TBestStrip::setPixelRatio(qreal ratio)
-{
-    picture_ = QImage((QSizeF(SIZE) * ratio).toSize(), QImage::Format_RGB32);
-    picture_.setDevicePixelRatio(ratio);
-    picture_.fill(palette().color(QPalette::Window));
-}
-
-void TBestStrip::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    p.drawImage(QRect(0, 0, width(), height()), picture_);
-}
-
 TForm1::TForm1()
 {
     // 1. the window and its controls
     buildLayout();
     buildMenu();
-    buildEditors();
+    editors_ = new CellEditors(rosterSheet, *DrawGrid1, *Panel3, *Memo1);
+    ME1 = editors_->ME1;
+    LBID = editors_->LBID;
+    LBType = editors_->LBType;
+    sheets.push_back(&roster);
+    rosterSheet.setListener([this](RosterSheet::Change change, int row) { sheetChanged(change, row); });
 
-    // 2. state
-    lastfile.clear();
-    soundfile.clear();
-    dispmode = 0;
-    cursheet = 0;
-    curcol = 1;
-    currow = 1;
-
-    // 3. column tables
-    static const char* const fixedHeads[] = {"No", "LK", "nc", "Name", "ID", "TYPE"};
-    for (auto& row : colwidth) {
-        row.fill(60);
-        row[0] = 28;
-        row[1] = 12;
-        row[2] = 12;
-        row[3] = 120;
-        row[4] = 16;
-        row[5] = 65;
-    }
-    for (int v = 0; v < 3; ++v)
-        for (int c = 0; c < 6; ++c)
-            colhead[v][c] = fixedHeads[c];
-    for (int i = 0; i < 9; ++i) {
-        colhead[0][6 + i] = std::string(STATUS_EXPORT_TITLES[i]);
-        colhead[1][6 + i] = "EP1C" + std::to_string(i + 1);
-    }
-    colhead[1][15] = "TOTAL";
-    for (int i = 0; i < 5; ++i)
-        colhead[2][6 + i] = "EP2C" + std::to_string(i + 1);
-    colhead[2][11] = "TOTAL";
+    // 2, 3. state and column tables
+    fillColumnTables();
 
     // 4. settings
     readSettings();
-
-    // 5, 6. the start-up roster: as many records as the grid has rows
-    roster = makeRoster(static_cast<std::size_t>(DrawGrid1->rowCount()));
-    sheets.push_back(&roster);
-    currec = roster[0].get();
 
     // 7. the last roster file; missing is the normal first run and stays silent,
     // a damaged one is reported and the start-up roster stays
@@ -140,17 +91,15 @@ TForm1::TForm1()
         guard([this] { loadRoster(lastfile, false); });
 
     // 8. column widths of the 18 designed columns
-    const int widthRow = (dispmode == 1 || dispmode == 2) ? dispmode : 0;
+    const auto widthRow = static_cast<std::size_t>(dispmodeOf(viewMode()));
     for (int c = 0; c < DrawGrid1->colCount(); ++c)
-        DrawGrid1->setColWidth(c, colwidth[static_cast<std::size_t>(widthRow)][static_cast<std::size_t>(c)]);
+        DrawGrid1->setColWidth(c, colwidth[widthRow][static_cast<std::size_t>(c)]);
 
     // 9. the view
     setViewMode(dispmode);
 
     // 10, 11. best times and the strip
-    recomputeBestTimes(*sheet(), best);
-    drawBestStrip();
-    repaintGrid();
+    rosterSheet.recomputeBest();
 }
 
 TForm1::~TForm1() = default;
@@ -302,7 +251,7 @@ void TForm1::buildLayout()
     DrawGrid1->setDrawCell([this](QPainter& p, int c, int r, const QRect& rect) {
         guard([&] { DrawGrid1DrawCell(p, c, r, rect); });
     });
-    DrawGrid1->setBeforeClick([this] { return closeEditorsBeforeClick(); });
+    DrawGrid1->setBeforeClick([this] { return editors_->closeBeforeClick(); });
 }
 
 void TForm1::buildMenu()
@@ -375,11 +324,44 @@ void TForm1::writeSettings()
 void TForm1::FormDestroy()
 {
     guard([this] { writeSettings(); });
-    roster.clear();
     sheets.clear();
-    deleted.clear();
-    retired_.clear();
-    currec = nullptr;
+    rosterSheet.releaseRecords();
+}
+
+void TForm1::fillColumnTables()
+{
+    static const char* const fixedHeads[] = {"No", "LK", "nc", "Name", "ID", "TYPE"};
+    for (auto& row : colwidth) {
+        row.fill(60);
+        row[NumberColumn] = 28;
+        row[LockColumn] = 12;
+        row[NoCountColumn] = 12;
+        row[NameColumn] = 120;
+        row[IdColumn] = 16;
+        row[ClassColumn] = 65;
+    }
+    for (auto& heads : colhead)
+        std::copy(std::begin(fixedHeads), std::end(fixedHeads), heads.begin());
+    // The exports' status titles are the one source of the State view's.
+    for (std::size_t i = 0; i < STATUS_EXPORT_TITLES.size(); ++i)
+        colhead[0][FirstValueColumn + i] = std::string(STATUS_EXPORT_TITLES[i]);
+    for (int i = 0; i < EP1_STAGES; ++i)
+        colhead[1][static_cast<std::size_t>(FirstValueColumn + i)] = "EP1C" + std::to_string(i + 1);
+    colhead[1][FirstValueColumn + EP1_TOTAL] = "TOTAL";
+    for (int i = 0; i < EP2_STAGES; ++i)
+        colhead[2][static_cast<std::size_t>(FirstValueColumn + i)] = "EP2C" + std::to_string(i + 1);
+    colhead[2][FirstValueColumn + EP2_TOTAL] = "TOTAL";
+}
+
+// The one place where the window follows the document.
+void TForm1::sheetChanged(RosterSheet::Change change, int /*row*/)
+{
+    switch (change) {
+    case RosterSheet::Change::Rows: setGridRowCount(); break;
+    case RosterSheet::Change::Record: break;
+    case RosterSheet::Change::BestTimes: drawBestStrip(); break;
+    }
+    repaintGrid();
 }
 
 void TForm1::setGridRowCount()
@@ -389,8 +371,7 @@ void TForm1::setGridRowCount()
 
 void TForm1::loadRoster(const std::string& path, bool reportMissing)
 {
-    Roster incoming;
-    switch (qvr::loadRoster(path, incoming)) {
+    switch (rosterSheet.load(path)) {
     case LoadResult::CannotOpen:
         if (reportMissing)
             throw errCannotOpen(path);
@@ -400,36 +381,5 @@ void TForm1::loadRoster(const std::string& path, bool reportMissing)
     case LoadResult::Loaded:
         break;
     }
-    // The current record stays alive until the next click selects one of the new roster.
-    for (auto& rec : roster) {
-        if (rec.get() == currec) {
-            retired_.clear();
-            retired_.push_back(std::move(rec));
-            break;
-        }
-    }
-    roster = std::move(incoming);
-    setGridRowCount();
     PageControl1->setTabText(0, QFileInfo(fromNativePath(path)).fileName());
-}
-
-void TForm1::Load1Click()
-{
-    OpenDialog1->filter = QString::fromLatin1(ROSTER_FILTER);
-    if (!OpenDialog1->execute(this))
-        return;
-    loadRoster(toNativePath(OpenDialog1->fileName));
-    repaintGrid();
-}
-
-void TForm1::Save1Click()
-{
-    OpenDialog1->filter = QString::fromLatin1(ROSTER_FILTER);
-    if (!OpenDialog1->execute(this))
-        return;
-    const std::string path = toNativePath(OpenDialog1->fileName);
-    storePendingMemo();
-    saveRoster(path, *sheet());
-    // Only a save that reached the disk is remembered for the next start.
-    lastfile = path;
 }

@@ -1,15 +1,17 @@
 #pragma once
-// The main window: the roster, the grid and its editors, the best-time strip,
-// the file commands, and the state the other windows reach through Form1.
+// The main window: the layout, the menus and the wiring between the roster
+// document, the grid, its editors and the best-time strip. Other windows and the
+// tests reach the document's state through Form1 under its own names.
 
 #include <QMainWindow>
-#include <QImage>
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "roster/charrecord.h"
-#include "roster/timevalue.h"
+#include "roster/rostersheet.h"
+#include "view/beststrip.h"
+#include "view/gridcells.h"
 
 class QAction;
 class QFrame;
@@ -26,29 +28,10 @@ class QToolButton;
 class QButtonGroup;
 
 namespace qvr {
+class CellEditors;
 class DrawGrid;
 class OpenDialog;
 } // namespace qvr
-
-// The strip below the grid; it shows an image that keeps its pixels until drawn again.
-class TBestStrip : public QWidget {
-    Q_OBJECT
-public:
-    static constexpr QSize SIZE{700, 28};  // logical pixels, whatever the device pixel ratio
-
-    explicit TBestStrip(QWidget* parent = nullptr);
-    // SIZE logical pixels at the ratio of the last setPixelRatio.
-    QImage& picture() { return picture_; }
-    // A new blank picture (the window colour) of SIZE at a device pixel ratio.
-    void setPixelRatio(qreal ratio);
-    QSize sizeHint() const override { return SIZE; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QImage picture_;
-};
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -56,20 +39,23 @@ public:
     TForm1();
     ~TForm1() override;
 
-    // --- state other windows and the tests reach ---
-    qvr::Roster roster;
+    // --- the document, and its state under the names the other windows use ---
+    qvr::RosterSheet rosterSheet;
+    qvr::Roster& roster = rosterSheet.roster;
+    qvr::Roster& deleted = rosterSheet.deleted;
+    qvr::CharRecord*& currec = rosterSheet.currec;
+    int& currow = rosterSheet.currow;
+    std::string& lastfile = rosterSheet.lastfile;
+    qvr::BestTimes& best = rosterSheet.best;
     std::vector<qvr::Roster*> sheets;
     int cursheet = 0;
-    qvr::Roster deleted;
-    qvr::CharRecord* currec = nullptr;
+
+    // --- the window's own state ---
     int curcol = 1;
-    int currow = 1;
     int dispmode = 0;
-    std::string lastfile;
     std::string soundfile;
     std::array<std::array<int, 30>, 3> colwidth{};
     std::array<std::array<std::string, 20>, 3> colhead{};
-    qvr::BestTimes best;
 
     // --- controls ---
     QMenuBar* MainMenu1 = nullptr;
@@ -123,10 +109,12 @@ public:
 
     // --- views and drawing ---
     void setViewMode(int mode);
+    qvr::ViewMode viewMode() const { return qvr::viewModeFrom(dispmode); }
     void SpeedButton6Click();
     void SpeedButton4Click();
     void SpeedButton5Click();
     void DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRect& rect);
+    // alignment: 1 centred, 2 right-aligned
     void drawCellText(QPainter& canvas, const QRect& rect, int alignment, const QString& text);
     void drawBestStrip();
     void repaintGrid();
@@ -147,7 +135,7 @@ public:
     void Memo1Exit();
     void SpeedButton1Click();
     void selectRecord();
-    bool editorOpen() const { return me1Open_; }
+    bool editorOpen() const;
 
     // --- row operations ---
     void appendRecord();
@@ -164,33 +152,20 @@ public:
 
 protected:
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildLayout();
     void buildMenu();
-    void buildEditors();
-    void openMe1(int col, const QRect& below);
-    void openPicker(QListWidget* picker, int index, const QRect& below);
+    void fillColumnTables();
+    void sheetChanged(qvr::RosterSheet::Change change, int row);
     void setGridRowCount();
-    void paintBestStrip();
-    bool closeEditorsBeforeClick();
-    void refuseUncodableMemoText(int position, int added);
-    void loadMemo(const QString& text);
     void storePendingMemo();
     qvr::Roster* sheet() { return sheets[static_cast<std::size_t>(cursheet)]; }
     const qvr::Roster* sheet() const { return sheets[static_cast<std::size_t>(cursheet)]; }
 
-    bool me1Open_ = false;
-    int me1Tag_ = 0;
-    QString me1Loaded_;    // the text the editor was opened with
-    qvr::Roster retired_;  // the record currec held before a load, alive until the next click
-    bool fixingMemo_ = false;
-    QString memoLoaded_;   // the memo text as loaded, to keep bytes the editor cannot show
-    qreal pictureRatio_ = 0;    // the ratio ImageList1 and the strip picture were made at
-    int stripView_ = 0;         // the episode view the strip shows; the State view before the first
-    qvr::BestTimes stripBest_;  // the values it shows
+    qvr::CellEditors* editors_ = nullptr;
+    qreal pictureRatio_ = 0;  // the ratio ImageList1 and the strip picture were made at
 };
 
 extern TForm1* Form1;

@@ -196,4 +196,12 @@ void RosterSheet::recomputeBest()
     changed(Change::BestTimes);
 }
 
+void RosterSheet::releaseRecords()
+{
+    currec = nullptr;
+    roster.clear();
+    deleted.clear();
+    retired_.clear();
+}
+
 } // namespace qvr

@@ -79,6 +79,9 @@ public:
     // Both best passes in one walk (start-up).
     void recomputeBest();
 
+    // Frees every record, at the end of the program.
+    void releaseRecords();
+
 private:
     void changed(Change change, int row = -1);
     void recordChanged();

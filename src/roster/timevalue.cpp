@@ -95,15 +95,18 @@ std::int32_t stageSum(const std::array<std::int32_t, N>& times, int stages)
 
 } // namespace
 
+TimeFields splitTime(std::int32_t seconds)
+{
+    const std::uint32_t v = timeMagnitude(seconds);
+    return {std::min<std::uint32_t>(v / 3600, 24), (v % 3600) / 60, v % 60};
+}
+
 TimeText::TimeText(std::int32_t seconds)
 {
     char* p = buf_;
-    std::uint32_t v = timeMagnitude(seconds);
     if (seconds < 0)
         *p++ = '*';
-    const std::uint32_t h = std::min<std::uint32_t>(v / 3600, 24);
-    const std::uint32_t m = (v % 3600) / 60;
-    const std::uint32_t sec = v % 60;
+    const auto [h, m, sec] = splitTime(seconds);
     // Hours are padded with a space, minutes and seconds with a zero.
     *p++ = h < 10 ? ' ' : static_cast<char>('0' + h / 10);
     *p++ = static_cast<char>('0' + h % 10);

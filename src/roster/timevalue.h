@@ -19,6 +19,14 @@ constexpr std::uint32_t timeMagnitude(std::int32_t v)
     return v < 0 ? 0u - u : u;
 }
 
+// A time value's parts as shown, without its mark; hours are capped at 24.
+struct TimeFields {
+    std::uint32_t hours;
+    std::uint32_t minutes;
+    std::uint32_t seconds;
+};
+TimeFields splitTime(std::int32_t seconds);
+
 // " 1'02\"05" for 3725; "*" in front of a marked (negative) value; hours capped at 24.
 std::string timeToText(std::int32_t seconds);
 

@@ -2,7 +2,9 @@ list(APPEND QVR_GUI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/drawgrid.h
     ${CMAKE_CURRENT_LIST_DIR}/drawgrid.cpp
     ${CMAKE_CURRENT_LIST_DIR}/emblems.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/gridview.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/editors.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/rowops.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/gridcells.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/beststrip.h
+    ${CMAKE_CURRENT_LIST_DIR}/beststrip.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/celleditors.h
+    ${CMAKE_CURRENT_LIST_DIR}/celleditors.cpp
 )

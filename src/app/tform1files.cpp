@@ -1,4 +1,4 @@
-// The menu commands that exchange the roster with other files.
+// The file commands: the roster file, the previous version's import and the exports.
 
 #include "app/tform1.h"
 
@@ -7,6 +7,7 @@
 #include "interchange/ver2import.h"
 #include "platform/filedialog.h"
 #include "platform/qtext.h"
+#include "view/celleditors.h"
 
 using namespace qvr;
 
@@ -20,16 +21,40 @@ bool askFile(TForm1& form, const char* filter, std::string& path)
     path = toNativePath(form.OpenDialog1->fileName);
     return true;
 }
+
+const char* const ROSTER_FILTER = "QVRUTL_Ver3(*.pd3)|*.pd3";
 } // namespace
+
+void TForm1::storePendingMemo()
+{
+    editors_->storePendingMemo();
+}
+
+void TForm1::Load1Click()
+{
+    std::string path;
+    if (!askFile(*this, ROSTER_FILTER, path))
+        return;
+    loadRoster(path);
+}
+
+void TForm1::Save1Click()
+{
+    std::string path;
+    if (!askFile(*this, ROSTER_FILTER, path))
+        return;
+    storePendingMemo();
+    rosterSheet.save(path);
+}
 
 void TForm1::Import1Click()
 {
     std::string path;
     if (!askFile(*this, "Ver2File(*.pd2)|*.pd2", path))
         return;
-    importVer2(path, *sheet());
-    setGridRowCount();
-    repaintGrid();
+    Roster imported;
+    importVer2(path, imported);
+    rosterSheet.appendRecords(std::move(imported));
 }
 
 void TForm1::Export1Click()

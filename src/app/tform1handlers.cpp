@@ -1,0 +1,185 @@
+// The main window's handlers of the grid, its editors, the views and the row
+// buttons: each hands its event to the piece that does the work.
+
+#include "app/tform1.h"
+
+#include "platform/errorreport.h"
+#include "subtool/tform2.h"
+#include "view/celleditors.h"
+#include "view/drawgrid.h"
+#include "view/emblems.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QToolButton>
+
+using namespace qvr;
+
+namespace {
+
+// The key that some keyboards send for restoring, known only by its native code.
+constexpr quint32 NATIVE_RESTORE_KEY = 0x8B;
+
+QToolButton* viewButton(TForm1& form, ViewMode view)
+{
+    switch (view) {
+    case ViewMode::Ep1: return form.SpeedButton4;
+    case ViewMode::Ep2: return form.SpeedButton5;
+    case ViewMode::State: break;
+    }
+    return form.SpeedButton6;
+}
+
+// A view button commits an open edit under the old view first; if that fails,
+// its pressed look goes back to the view still shown.
+void switchView(TForm1& form, ViewMode view)
+{
+    if (form.editorOpen()) {
+        try {
+            form.ME1Exit();
+        } catch (...) {
+            viewButton(form, form.viewMode())->setChecked(true);
+            throw;
+        }
+    }
+    form.setViewMode(dispmodeOf(view));
+}
+
+} // namespace
+
+// --- views and drawing ---
+
+void TForm1::setViewMode(int mode)
+{
+    const ViewMode view = viewModeFrom(mode);
+    DrawGrid1->setColCount(columnCount(view));
+    dispmode = dispmodeOf(view);
+    viewButton(*this, view)->setChecked(true);
+    // Hidden without a commit: the callers commit first when they mean to.
+    editors_->dropEditor();
+    repaintGrid();
+    drawBestStrip();
+}
+
+void TForm1::SpeedButton6Click() { switchView(*this, ViewMode::State); }
+void TForm1::SpeedButton4Click() { switchView(*this, ViewMode::Ep1); }
+void TForm1::SpeedButton5Click() { switchView(*this, ViewMode::Ep2); }
+
+void TForm1::repaintGrid()
+{
+    DrawGrid1->viewport()->update();
+}
+
+QString TForm1::cellText(int col, int row) const
+{
+    if (row == 0)
+        return headerText(viewMode(), col);
+    const Roster& rows = *sheet();
+    if (row < 0 || static_cast<std::size_t>(row) >= rows.size())
+        return {};
+    return qvr::cellText(*rows[static_cast<std::size_t>(row)], viewMode(), col, row);
+}
+
+void TForm1::DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRect& rect)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= sheet()->size())
+        return;
+    if (row > 0 && col == IdColumn) {
+        const int id = (*sheet())[static_cast<std::size_t>(row)]->id;
+        if (id >= 0 && static_cast<std::size_t>(id) < ImageList1.size())
+            canvas.drawPixmap(rect.topLeft(), ImageList1[static_cast<std::size_t>(id)]);
+        return;
+    }
+    qvr::drawCellText(canvas, rect, cellAlignment(viewMode(), col, row), cellText(col, row));
+}
+
+void TForm1::drawCellText(QPainter& canvas, const QRect& rect, int alignment, const QString& text)
+{
+    qvr::drawCellText(canvas, rect, alignment == 2 ? CellAlignment::Right : CellAlignment::Center, text);
+}
+
+void TForm1::updatePictureRatio()
+{
+    const qreal ratio = devicePixelRatio();
+    if (ratio == pictureRatio_)
+        return;
+    pictureRatio_ = ratio;
+    ImageList1 = sectionEmblems(ratio);
+    Image1->setPixelRatio(ratio);
+    repaintGrid();
+}
+
+void TForm1::drawBestStrip()
+{
+    Image1->showBest(viewMode(), best);
+}
+
+// --- editing ---
+
+void TForm1::DrawGrid1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y)
+{
+    int c = -1;
+    int r = -1;
+    DrawGrid1->mouseToCell(x, y, c, r);
+    if (r < 1 || c < 0)
+        return;
+    curcol = c;
+    editors_->cellPressed(button, c, r, viewMode());
+}
+
+void TForm1::ME1KeyDown(int key) { editors_->ME1KeyDown(key); }
+void TForm1::ME1Exit() { editors_->ME1Exit(); }
+void TForm1::LBTypeMouseUp(QListWidget* sender, Qt::MouseButton button) { editors_->LBTypeMouseUp(sender, button); }
+void TForm1::LBTypeExit(QListWidget* sender) { editors_->LBTypeExit(sender); }
+void TForm1::Memo1Exit() { editors_->Memo1Exit(); }
+void TForm1::selectRecord() { rosterSheet.selectRow(currow); }
+bool TForm1::editorOpen() const { return editors_->editorOpen(); }
+
+void TForm1::SpeedButton1Click()
+{
+    Panel4->setVisible(!Panel4->isVisible());
+    SpeedButton1->setChecked(Panel4->isVisible());
+}
+
+// --- row operations ---
+
+void TForm1::appendRecord() { rosterSheet.appendRecord(); }
+void TForm1::deleteRecord(int i) { rosterSheet.deleteRecord(i); }
+void TForm1::restoreRecord(int i) { rosterSheet.restoreRecord(i); }
+void TForm1::moveRecordUp(int i) { rosterSheet.moveRecordUp(i); }
+void TForm1::moveRecordDown(int i) { rosterSheet.moveRecordDown(i); }
+
+void TForm1::SBaddClick() { appendRecord(); }
+void TForm1::SBdelClick() { deleteRecord(currow); }
+
+void TForm1::SBupClick()
+{
+    moveRecordUp(currow);
+    repaintGrid();
+}
+
+void TForm1::SBdownClick()
+{
+    moveRecordDown(currow);
+    repaintGrid();
+}
+
+void TForm1::BtnToolClick()
+{
+    if (!Form2)
+        return;
+    Form2->show();
+    Form2->raise();
+    Form2->activateWindow();
+}
+
+void TForm1::DrawGrid1KeyUp(int key, quint32 nativeVirtualKey, Qt::KeyboardModifiers)
+{
+    static const bool nativeKeysAreVirtualKeys = QGuiApplication::platformName() == QLatin1String("windows");
+    if (key == Qt::Key_Home)
+        appendRecord();
+    else if (key == Qt::Key_Insert || (nativeKeysAreVirtualKeys && nativeVirtualKey == NATIVE_RESTORE_KEY))
+        restoreRecord(currow);
+    else if (key == Qt::Key_Delete)
+        deleteRecord(currow);
+}

@@ -1,0 +1,74 @@
+#pragma once
+// Editing in place: the masked editor ME1 over a name, value or time cell, the
+// section ID and class pickers, the flags, and the memo pane. Opens, commits and
+// closes them; every change goes into the roster document.
+
+#include <QObject>
+#include <QString>
+
+#include "view/gridcells.h"
+
+class QListWidget;
+class QLineEdit;
+class QPlainTextEdit;
+class QRect;
+class QWidget;
+
+namespace qvr {
+
+class DrawGrid;
+class RosterSheet;
+
+class CellEditors : public QObject {
+    Q_OBJECT
+public:
+    // The editors are made as hidden children of `pane`, which holds the grid.
+    CellEditors(RosterSheet& sheet, DrawGrid& grid, QWidget& pane, QPlainTextEdit& memo);
+
+    QLineEdit* ME1 = nullptr;
+    QListWidget* LBID = nullptr;
+    QListWidget* LBType = nullptr;
+
+    // A press on a body cell of the view: selects its row and shows its memo; a
+    // left press toggles a flag or opens the cell's editor, unless the row is locked.
+    void cellPressed(Qt::MouseButton button, int col, int row, ViewMode view);
+
+    void ME1KeyDown(int key);
+    // Stores the editor's text into the current record; throws what the text cannot be.
+    void ME1Exit();
+    void LBTypeMouseUp(QListWidget* sender, Qt::MouseButton button);
+    void LBTypeExit(QListWidget* sender);
+    void Memo1Exit();
+    // Stores a memo that is still being typed.
+    void storePendingMemo();
+
+    // Before a click on the grid: an open editor commits (if it cannot, the
+    // click is dropped and false returned) and open pickers close.
+    bool closeBeforeClick();
+    bool editorOpen() const { return me1Open_; }
+    // Hides the editor without storing (the view it edited is going).
+    void dropEditor();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void openMe1(int col, ViewMode view, const QRect& cell);
+    void openPicker(QListWidget* picker, int index, const QRect& cell);
+    void loadMemo(const QString& text);
+    void refuseUncodableMemoText(int position, int added);
+
+    RosterSheet& sheet_;
+    DrawGrid& grid_;
+    QWidget& pane_;
+    QPlainTextEdit& memo_;
+
+    bool me1Open_ = false;
+    int me1Tag_ = 0;       // the column the editor edits
+    ViewMode me1View_ = ViewMode::State;
+    QString me1Loaded_;    // the text the editor was opened with
+    bool fixingMemo_ = false;
+    QString memoLoaded_;   // the memo text as loaded, to keep bytes the editor cannot show
+};
+
+} // namespace qvr
