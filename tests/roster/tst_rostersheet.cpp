@@ -100,6 +100,9 @@ private slots:
         QTest::newRow("down") << 3 << "n1" << "r2 r1 r3" << 0;
         QTest::newRow("up past the end fails") << 3 << "d3 !u3" << "r1 r2" << 1;
         QTest::newRow("restore past the end fails") << 2 << "d2 !i3 i2" << "r1 r2" << 0;
+        QTest::newRow("two deletions come back in reverse") << 4 << "d2 d2 i1 i1" << "r2 r3 r1 r4" << 0;
+        QTest::newRow("past the end after deleting the last row") << 3 << "d3 !u3 n3 d3 i3" << "r1 r2 r3" << 0;
+        QTest::newRow("every character, never the placeholder") << 2 << "d2 d1 d1 d0" << "" << 2;
     }
     void rowOperations()
     {
@@ -253,6 +256,17 @@ private slots:
         QCOMPARE(sheet.roster.size(), std::size_t(4));
         sheet.selectRow(1);
         QCOMPARE(sheet.currec, sheet.roster[1].get());
+    }
+
+    void deletedRecordStaysCurrent()
+    {
+        RosterSheet sheet = namedSheet(3);
+        sheet.selectRow(2);
+        CharRecord* rec = sheet.currec;
+        sheet.deleteRecord(2);
+        QCOMPARE(sheet.currec, rec);
+        QCOMPARE(sheet.deleted.back().get(), rec);
+        QCOMPARE(sheet.currow, 2);
     }
 
     void selectionOutOfRangeIsRefused()
