@@ -346,10 +346,10 @@ void TForm1::fillColumnTables()
     for (std::size_t i = 0; i < STATUS_EXPORT_TITLES.size(); ++i)
         colhead[0][FirstValueColumn + i] = std::string(STATUS_EXPORT_TITLES[i]);
     for (int i = 0; i < EP1_STAGES; ++i)
-        colhead[1][static_cast<std::size_t>(FirstValueColumn + i)] = "EP1C" + std::to_string(i + 1);
+        colhead[1][FirstValueColumn + static_cast<std::size_t>(i)] = "EP1C" + std::to_string(i + 1);
     colhead[1][FirstValueColumn + EP1_TOTAL] = "TOTAL";
     for (int i = 0; i < EP2_STAGES; ++i)
-        colhead[2][static_cast<std::size_t>(FirstValueColumn + i)] = "EP2C" + std::to_string(i + 1);
+        colhead[2][FirstValueColumn + static_cast<std::size_t>(i)] = "EP2C" + std::to_string(i + 1);
     colhead[2][FirstValueColumn + EP2_TOTAL] = "TOTAL";
 }
 

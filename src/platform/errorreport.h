@@ -32,14 +32,12 @@ bool guard(const std::function<void()>& handler);
 template <typename Sender, typename Signal, typename Handler>
 auto connectGuarded(Sender* sender, Signal signal, QObject* context, Handler handler)
 {
-    return QObject::connect(sender, signal, context, [h = std::move(handler)](auto&&... args) {
-        guard([&] {
-            if constexpr (std::is_invocable_v<const Handler&, decltype(args)...>)
-                h(std::forward<decltype(args)>(args)...);
-            else
-                h();
+    if constexpr (std::is_invocable_v<const Handler&>)
+        return QObject::connect(sender, signal, context, [h = std::move(handler)] { guard([&] { h(); }); });
+    else
+        return QObject::connect(sender, signal, context, [h = std::move(handler)](auto&&... args) {
+            guard([&] { h(std::forward<decltype(args)>(args)...); });
         });
-    });
 }
 
 } // namespace qvr

@@ -141,7 +141,7 @@ void RosterSheet::moveRecordUp(int i)
         return;
     if (static_cast<std::size_t>(i) >= roster.size())
         throw errListIndex(i);
-    std::swap(roster[static_cast<std::size_t>(i)], roster[static_cast<std::size_t>(i - 1)]);
+    std::swap(roster[static_cast<std::size_t>(i)], roster[static_cast<std::size_t>(i) - 1]);
     changed(Change::Rows);
 }
 
@@ -149,7 +149,7 @@ void RosterSheet::moveRecordDown(int i)
 {
     if (i < 1 || static_cast<std::size_t>(i) + 1 >= roster.size())
         return;
-    std::swap(roster[static_cast<std::size_t>(i)], roster[static_cast<std::size_t>(i + 1)]);
+    std::swap(roster[static_cast<std::size_t>(i)], roster[static_cast<std::size_t>(i) + 1]);
     changed(Change::Rows);
 }
 
