@@ -2,4 +2,5 @@ list(APPEND QVR_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/charrecord.cpp
     ${CMAKE_CURRENT_LIST_DIR}/timevalue.cpp
     ${CMAKE_CURRENT_LIST_DIR}/rosterfile.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/recovery.cpp
 )
