@@ -27,7 +27,10 @@ void TForm1::Import1Click()
     std::string path;
     if (!askFile(*this, "Ver2File(*.pd2)|*.pd2", path))
         return;
+    const std::size_t before = sheet()->size();
     importVer2(path, *sheet());
+    if (sheet()->size() != before)
+        markModified();
     setGridRowCount();
     repaintGrid();
 }

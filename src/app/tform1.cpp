@@ -5,6 +5,7 @@
 #include "platform/filedialog.h"
 #include "platform/programpath.h"
 #include "platform/qtext.h"
+#include "roster/recovery.h"
 #include "roster/rosterfile.h"
 #include "settings/profilefile.h"
 #include "view/drawgrid.h"
@@ -26,6 +27,7 @@
 #include <QTabBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <ctime>
 
 using namespace qvr;
 
@@ -375,11 +377,19 @@ void TForm1::writeSettings()
 void TForm1::FormDestroy()
 {
     guard([this] { writeSettings(); });
+    keepUnsavedRoster();
     roster.clear();
     sheets.clear();
     deleted.clear();
     retired_.clear();
     currec = nullptr;
+}
+
+void TForm1::keepUnsavedRoster()
+{
+    storePendingEdits();
+    if (modified)
+        writeRecoveryCopy(*sheet(), recoveryFolder(), std::time(nullptr));
 }
 
 void TForm1::setGridRowCount()
@@ -409,6 +419,7 @@ void TForm1::loadRoster(const std::string& path, bool reportMissing)
         }
     }
     roster = std::move(incoming);
+    modified = false;
     setGridRowCount();
     PageControl1->setTabText(0, QFileInfo(fromNativePath(path)).fileName());
 }
@@ -430,6 +441,7 @@ void TForm1::Save1Click()
     const std::string path = toNativePath(OpenDialog1->fileName);
     storePendingMemo();
     saveRoster(path, *sheet());
+    modified = false;
     // Only a save that reached the disk is remembered for the next start.
     lastfile = path;
 }

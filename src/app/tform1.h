@@ -70,6 +70,10 @@ public:
     std::array<std::array<int, 30>, 3> colwidth{};
     std::array<std::array<std::string, 20>, 3> colhead{};
     qvr::BestTimes best;
+    // The roster holds changes that no Load, Save or start-up load has matched
+    // with a file; the orderly end then keeps a recovery copy.
+    bool modified = false;
+    void markModified() { modified = true; }
 
     // --- controls ---
     QMenuBar* MainMenu1 = nullptr;
@@ -106,6 +110,9 @@ public:
     void readSettings();
     void writeSettings();
     void FormDestroy();
+    // Stores what is still being edited and, when the roster has unsaved changes,
+    // writes it into the recovery folder; a failure there is silent.
+    void keepUnsavedRoster();
 
     // --- roster file ---
     // The grid and the tab follow the loaded roster; a file that cannot be read
@@ -179,6 +186,7 @@ private:
     void refuseUncodableMemoText(int position, int added);
     void loadMemo(const QString& text);
     void storePendingMemo();
+    void storePendingEdits();
     qvr::Roster* sheet() { return sheets[static_cast<std::size_t>(cursheet)]; }
     const qvr::Roster* sheet() const { return sheets[static_cast<std::size_t>(cursheet)]; }
 

@@ -192,6 +192,7 @@ void TForm1::DrawGrid1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, i
         return;
     if (c == 1) {
         currec->lock = currec->lock ? 0 : 1;
+        markModified();
         repaintGrid();
     }
     if (currec->lock)
@@ -199,6 +200,7 @@ void TForm1::DrawGrid1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, i
     const QRect cell = DrawGrid1->cellRectAt(c, r);
     if (c == 2) {
         currec->nocount = currec->nocount ? 0 : 1;
+        markModified();
         repaintGrid();
     } else if (c == NAME_COLUMN) {
         openMe1(c, cell);
@@ -279,6 +281,7 @@ void TForm1::ME1Exit()
         return;
     const QString t = ME1->text();
     const int k = me1Tag_;
+    const CharRecord before = *currec;
     if (k == NAME_COLUMN) {
         if (t != me1Loaded_) {
             auto bytes = toCp932(withoutReplacements(t));
@@ -308,6 +311,9 @@ void TForm1::ME1Exit()
             break;
         }
     }
+    // A commit that stores what was there already is no change.
+    if (!(*currec == before))
+        markModified();
     me1Open_ = false;
     ME1->hide();
     repaintGrid();
@@ -316,10 +322,11 @@ void TForm1::ME1Exit()
 void TForm1::LBTypeMouseUp(QListWidget* sender, Qt::MouseButton button)
 {
     if (button == Qt::LeftButton && sender->currentRow() >= 0) {
-        if (sender == LBType)
-            currec->wtype = sender->currentRow();
-        else if (sender == LBID)
-            currec->id = sender->currentRow();
+        std::int32_t& field = sender == LBType ? currec->wtype : currec->id;
+        if (field != sender->currentRow()) {
+            field = sender->currentRow();
+            markModified();
+        }
     }
     sender->hide();
     repaintGrid();
@@ -337,15 +344,32 @@ void TForm1::Memo1Exit()
     if (text == memoLoaded_)
         return;  // unchanged: the record keeps its own bytes
     auto bytes = memoFromEditor(withoutReplacements(text));
-    if (bytes)
+    if (bytes && *bytes != currec->memo) {
         currec->memo = std::move(*bytes);
+        markModified();
+    }
     memoLoaded_ = text;
 }
 
 void TForm1::storePendingMemo()
 {
-    if (Memo1->hasFocus())
+    // The window's own focus widget: at the orderly end the window is closed and
+    // no longer active, and the memo typed last is still to be stored.
+    if (focusWidget() == Memo1)
         Memo1Exit();
+}
+
+void TForm1::storePendingEdits()
+{
+    storePendingMemo();
+    // A value that cannot be stored (an emptied status) is dropped: at the end
+    // nobody is there to read a report.
+    if (me1Open_) {
+        try {
+            ME1Exit();
+        } catch (const Error&) {
+        }
+    }
 }
 
 void TForm1::SpeedButton1Click()

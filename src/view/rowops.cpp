@@ -19,6 +19,7 @@ constexpr quint32 NATIVE_RESTORE_KEY = 0x8B;
 void TForm1::appendRecord()
 {
     sheet()->push_back(makeRecord());
+    markModified();
     DrawGrid1->setRowCount(DrawGrid1->rowCount() + 1);
 }
 
@@ -32,6 +33,7 @@ void TForm1::deleteRecord(int i)
         return;
     deleted.push_back(std::move(rows[static_cast<std::size_t>(i)]));
     rows.erase(rows.begin() + i);
+    markModified();
     DrawGrid1->setRowCount(DrawGrid1->rowCount() - 1);
     repaintGrid();
 }
@@ -45,6 +47,7 @@ void TForm1::restoreRecord(int i)
         throw errListIndex(i);
     rows.insert(rows.begin() + i, std::move(deleted.back()));
     deleted.pop_back();
+    markModified();
     DrawGrid1->setRowCount(DrawGrid1->rowCount() + 1);
 }
 
@@ -56,6 +59,7 @@ void TForm1::moveRecordUp(int i)
     if (static_cast<std::size_t>(i) >= rows.size())
         throw errListIndex(i);
     std::swap(rows[static_cast<std::size_t>(i)], rows[static_cast<std::size_t>(i - 1)]);
+    markModified();
 }
 
 void TForm1::moveRecordDown(int i)
@@ -64,6 +68,7 @@ void TForm1::moveRecordDown(int i)
     if (i < 1 || static_cast<std::size_t>(i) + 1 >= rows.size())
         return;
     std::swap(rows[static_cast<std::size_t>(i)], rows[static_cast<std::size_t>(i + 1)]);
+    markModified();
 }
 
 void TForm1::SBaddClick() { appendRecord(); }
