@@ -66,12 +66,16 @@ private slots:
         QFETCH(QByteArray, stateHome);
         QFETCH(QByteArray, home);
         QFETCH(QString, folder);
-        const QByteArray oldState = qgetenv("XDG_STATE_HOME"), oldHome = qgetenv("HOME");
+        // Null when unset, so that setEnv puts back exactly what was there.
+        const auto saved = [](const char* name) {
+            return qEnvironmentVariableIsSet(name) ? qgetenv(name) : QByteArray();
+        };
+        const QByteArray oldState = saved("XDG_STATE_HOME"), oldHome = saved("HOME");
         setEnv("XDG_STATE_HOME", stateHome);
         setEnv("HOME", home);
         const QString got = QString::fromStdString(recoveryFolder());
-        setEnv("XDG_STATE_HOME", qEnvironmentVariableIsSet("XDG_STATE_HOME") ? oldState : QByteArray());
-        qputenv("HOME", oldHome);
+        setEnv("XDG_STATE_HOME", oldState);
+        setEnv("HOME", oldHome);
         QCOMPARE(got, folder);
     }
 
