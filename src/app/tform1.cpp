@@ -5,6 +5,7 @@
 #include "platform/filedialog.h"
 #include "platform/programpath.h"
 #include "platform/qtext.h"
+#include "roster/recovery.h"
 #include "settings/profilefile.h"
 #include "view/celleditors.h"
 #include "view/drawgrid.h"
@@ -26,6 +27,7 @@
 #include <QTabBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <ctime>
 
 using namespace qvr;
 
@@ -324,6 +326,7 @@ void TForm1::writeSettings()
 void TForm1::FormDestroy()
 {
     guard([this] { writeSettings(); });
+    keepUnsavedRoster();
     sheets.clear();
     rosterSheet.releaseRecords();
 }
@@ -362,6 +365,13 @@ void TForm1::sheetChanged(RosterSheet::Change change, int /*row*/)
     case RosterSheet::Change::BestTimes: drawBestStrip(); break;
     }
     repaintGrid();
+}
+
+void TForm1::keepUnsavedRoster()
+{
+    editors_->storePendingEdits();
+    if (rosterSheet.modified())
+        writeRecoveryCopy(*sheet(), recoveryFolder(), std::time(nullptr));
 }
 
 void TForm1::setGridRowCount()

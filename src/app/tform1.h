@@ -92,6 +92,9 @@ public:
     void readSettings();
     void writeSettings();
     void FormDestroy();
+    // Stores what is still being edited and, when the roster has unsaved changes,
+    // writes it into the recovery folder; a failure there is silent.
+    void keepUnsavedRoster();
 
     // --- roster file ---
     // The grid and the tab follow the loaded roster; a file that cannot be read
@@ -161,6 +164,7 @@ private:
     void sheetChanged(qvr::RosterSheet::Change change, int row);
     void setGridRowCount();
     void storePendingMemo();
+    void storePendingEdits();
     qvr::Roster* sheet() { return sheets[static_cast<std::size_t>(cursheet)]; }
     const qvr::Roster* sheet() const { return sheets[static_cast<std::size_t>(cursheet)]; }
 

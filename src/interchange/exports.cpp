@@ -2,11 +2,13 @@
 
 #include "platform/atomicfile.h"
 #include "platform/error.h"
+#include "roster/rosterfile.h"
 #include "roster/timevalue.h"
 
 #include <charconv>
 #include <cstdint>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace qvr {
 
@@ -349,7 +351,35 @@ std::size_t characters(const Roster& roster)
     return roster.empty() ? 0 : roster.size() - 1;
 }
 
+bool hasRosterExtension(const std::string& path)
+{
+    if (path.size() < 4)
+        return false;
+    std::string ext = path.substr(path.size() - 4);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return ext == ".pd3" || ext == ".pd2";
+}
+
+void refuseRosterTarget(const std::string& path)
+{
+    if (isProtectedRosterFile(path))
+        throw errRosterNotReplaced(path);
+}
+
 } // namespace
+
+bool isProtectedRosterFile(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        return false;
+    if (hasRosterExtension(path))
+        return true;
+    Roster scratch;
+    return loadRoster(path, scratch) == LoadResult::Loaded;
+}
 
 LineList csvLines(const Roster& roster)
 {
@@ -381,6 +411,7 @@ LineList xmlLines(const Roster& roster, const ExportOptions& options)
 // The files get the same bytes as joinLines() of the lists above.
 void exportCsv(const std::string& path, const Roster& roster)
 {
+    refuseRosterTarget(path);
     AtomicFileWriter out(path);
     FileSink sink(out);
     emitCsv(sink, roster);
@@ -390,6 +421,7 @@ void exportCsv(const std::string& path, const Roster& roster)
 void exportHtml(const std::string& path, const Roster& roster, const ExportOptions& options,
                 const std::string& headPath)
 {
+    refuseRosterTarget(path);
     LineList head = readLineListFile(headPath);
     checkListIndices(roster);
     AtomicFileWriter out(path);
@@ -400,6 +432,7 @@ void exportHtml(const std::string& path, const Roster& roster, const ExportOptio
 
 void exportXml(const std::string& path, const Roster& roster, const ExportOptions& options)
 {
+    refuseRosterTarget(path);
     AtomicFileWriter out(path);
     FileSink sink(out);
     emitXml(sink, roster, options);

@@ -20,7 +20,13 @@ LineList htmlLines(const LineList& head, const Roster& roster, const ExportOptio
 
 LineList xmlLines(const Roster& roster, const ExportOptions& options);
 
-// Throw errCannotCreate or errWrite; the HTML export first reads the head
+// True when an export must not replace the file at the path: an existing file
+// that the roster reader accepts whole, or whose name ends in ".pd3" or ".pd2"
+// in any letter case. The shared file dialog offers the last roster's name.
+bool isProtectedRosterFile(const std::string& path);
+
+// Throw errRosterNotReplaced for a protected roster file before anything else,
+// then errCannotCreate or errWrite; the HTML export first reads the head
 // template (errCannotOpen naming it) and touches no file when anything fails.
 void exportCsv(const std::string& path, const Roster& roster);
 void exportHtml(const std::string& path, const Roster& roster, const ExportOptions& options,

@@ -3,6 +3,9 @@
 #include "platform/error.h"
 
 #include <cerrno>
+#include <csignal>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +20,46 @@ std::string folderOf(const std::string& path)
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path)
+{
+    auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Room for the marker, the pid and mkstemp's letters within a folder entry's 255 bytes.
+constexpr std::size_t TEMP_NAME_ROOM = 200;
+constexpr std::string_view TEMP_MARK = ".qvrutl-";
+constexpr time_t STALE_AFTER_SECONDS = 60;
+
+// ".<target name>.qvrutl-": hidden, and recognisably ours.
+std::string temporaryPrefix(const std::string& path)
+{
+    std::string prefix = ".";
+    prefix.append(nameOf(path), 0, TEMP_NAME_ROOM).append(TEMP_MARK);
+    return prefix;
+}
+
+// "<pid>-XXXXXX" after the prefix; the pid of a temporary whose name has that
+// shape, else 0.
+pid_t writerOf(std::string_view rest)
+{
+    const auto dash = rest.find('-');
+    if (dash == 0 || dash == std::string_view::npos || rest.size() - dash - 1 != 6)
+        return 0;
+    pid_t pid = 0;
+    for (char c : rest.substr(0, dash)) {
+        if (c < '0' || c > '9' || pid > 99999999)
+            return 0;
+        pid = pid * 10 + (c - '0');
+    }
+    return pid;
+}
+
+bool writerIsGone(pid_t pid)
+{
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 
 bool writeAll(int fd, std::string_view bytes)
@@ -84,12 +127,16 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path)
         if (S_ISDIR(st.st_mode) || ::access(path_.c_str(), W_OK) != 0)
             throw errCannotCreate(path_);
         mode = st.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        // A name too long for the folder, or a folder that cannot be searched.
+        throw errCannotCreate(path_);
     } else {
         mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    tmp_ = path_ + ".XXXXXX";
+    removeStaleTemporaries(path_);
+    tmp_ = folderOf(path_) + "/" + temporaryPrefix(path_) + std::to_string(::getpid()) + "-XXXXXX";
     fd_ = ::mkstemp(tmp_.data());
     if (fd_ < 0)
         throw errCannotCreate(path_);
@@ -145,6 +192,31 @@ void AtomicFileWriter::commit()
         ::fsync(dir);
         ::close(dir);
     }
+}
+
+void removeStaleTemporaries(const std::string& path)
+{
+    const std::string folder = folderOf(path);
+    const std::string prefix = temporaryPrefix(path);
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(prefix))
+            continue;
+        const pid_t writer = writerOf(name.substr(prefix.size()));
+        if (writer == 0)
+            continue;
+        const std::string full = folder + "/" + std::string(name);
+        struct stat st {};
+        if (::lstat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (now - st.st_mtime > STALE_AFTER_SECONDS || writerIsGone(writer))
+            ::unlink(full.c_str());
+    }
+    ::closedir(dir);
 }
 
 void writeFileAtomically(const std::string& path, std::string_view bytes)

@@ -11,14 +11,15 @@ namespace qvr {
 // regular file (a folder, a device, a FIFO).
 std::optional<std::string> readWholeFile(const std::string& path);
 
-// A file built through a buffer in a temporary beside the target, and renamed over
+// A file built through a buffer in a hidden temporary beside the target
+// (".<target name>.qvrutl-<pid>-XXXXXX"), and renamed over
 // the target only by commit(), once every byte is on the device: the target is
 // always either the old file or the new one, and a large file never has to sit
 // in memory as one block. The temporary keeps the mode of the file it replaces.
 class AtomicFileWriter {
 public:
-    // Throws errCannotCreate when the target is a folder, is not writable, or no
-    // temporary can be made beside it.
+    // Removes the target's stale temporaries first. Throws errCannotCreate when the
+    // target is a folder, is not writable, or no temporary can be made beside it.
     explicit AtomicFileWriter(const std::string& path);
     // Without a commit the temporary is removed and the target stays as it was.
     ~AtomicFileWriter();
@@ -47,6 +48,10 @@ private:
     int fd_ = -1;
     std::string buffer_;
 };
+
+// Removes the temporaries that writers of this target left behind when they were
+// killed: those older than a minute, or whose writing process is gone.
+void removeStaleTemporaries(const std::string& path);
 
 // Replaces (or creates) the file with exactly these bytes. The bytes go to a
 // temporary file in the same folder, are flushed to the device, and only then is

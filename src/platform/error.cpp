@@ -16,6 +16,10 @@ Error errNotInteger(std::string_view text) { return make("'", text, "' は整数
 Error errCannotOpen(std::string_view path) { return make("ファイル ", path, " は開けません"); }
 Error errNotRoster(std::string_view path) { return make("ファイル ", path, " は名簿ファイルとして読めません"); }
 Error errCannotCreate(std::string_view path) { return make("ファイル ", path, " を作成できません"); }
+Error errRosterNotReplaced(std::string_view path)
+{
+    return make("ファイル ", path, " は名簿ファイルのため上書きしません");
+}
 Error errWrite() { return Error("ストリームへの書き込みエラー"); }
 Error errListIndex(long long index)
 {

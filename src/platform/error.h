@@ -21,6 +21,8 @@ Error errCannotOpen(std::string_view path);
 Error errNotRoster(std::string_view path);
 // "ファイル %s を作成できません"
 Error errCannotCreate(std::string_view path);
+// "ファイル %s は名簿ファイルのため上書きしません"
+Error errRosterNotReplaced(std::string_view path);
 // "ストリームへの書き込みエラー"
 Error errWrite();
 // "リストのインデックスが範囲を超えています (%d)"

@@ -64,17 +64,15 @@ void RosterSheet::setStageTime(Episode episode, std::size_t stage, std::int32_t 
     if (episode == Episode::One) {
         currec->ep1time.at(stage) = seconds;
         currec->ep1time[EP1_TOTAL] = ep1StageSum(*currec);
+        recomputeEp1Best(roster, best);
     } else {
         currec->ep2time.at(stage) = seconds;
         currec->ep2time[EP2_TOTAL] = ep2StageSum(*currec);
+        recomputeEp2Best(roster, best);
     }
-    // Compared before the pass: re-entering a marked time is a change (it loses the mark).
+    // Re-entering a best time gives it its mark back: no change.
     if (!(*currec == before))
         recordChanged();
-    if (episode == Episode::One)
-        recomputeEp1Best(roster, best);
-    else
-        recomputeEp2Best(roster, best);
     changed(Change::BestTimes);
 }
 

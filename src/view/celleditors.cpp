@@ -322,8 +322,21 @@ void CellEditors::Memo1Exit()
 
 void CellEditors::storePendingMemo()
 {
-    if (memo_.hasFocus())
+    // The window's own focus widget: at the orderly end the window is closed and
+    // no longer active, and the memo typed last is still to be stored.
+    if (memo_.window()->focusWidget() == &memo_)
         Memo1Exit();
+}
+
+void CellEditors::storePendingEdits()
+{
+    storePendingMemo();
+    if (me1Open_) {
+        try {
+            ME1Exit();
+        } catch (const Error&) {
+        }
+    }
 }
 
 void CellEditors::refuseUncodableMemoText(int position, int added)

@@ -41,6 +41,9 @@ public:
     void Memo1Exit();
     // Stores a memo that is still being typed.
     void storePendingMemo();
+    // At the end: the memo and an open editor's text; a value that cannot be
+    // stored is dropped, since nobody is there to read a report.
+    void storePendingEdits();
 
     // Before a click on the grid: an open editor commits (if it cannot, the
     // click is dropped and false returned) and open pickers close.

@@ -23,13 +23,18 @@ public:
     {
         oldDir_ = QDir::currentPath();
         QDir::setCurrent(dir.path());
+        // Recovery copies of the orderly end go into the test's own folder.
+        oldStateHome_ = qgetenv("XDG_STATE_HOME");
+        hadStateHome_ = qEnvironmentVariableIsSet("XDG_STATE_HOME");
+        qputenv("XDG_STATE_HOME", dir.filePath(QStringLiteral("state")).toLocal8Bit());
         QFile::remove(settingsPath());
         qvr::setErrorReportHook([this](const QString& text) { reports << text; });
         qvr::OpenDialog::setHook([this](const qvr::OpenDialog& d) -> std::optional<QString> {
             dialogFilters << d.filter;
             if (answers.isEmpty())
                 return std::nullopt;
-            return answers.takeFirst();
+            const QString answer = answers.takeFirst();
+            return answer == ENTER ? d.fileName : answer;
         });
     }
     ~FormFixture()
@@ -41,6 +46,16 @@ public:
         qvr::OpenDialog::setHook({});
         QFile::remove(settingsPath());
         QDir::setCurrent(oldDir_);
+        if (hadStateHome_)
+            qputenv("XDG_STATE_HOME", oldStateHome_);
+        else
+            qunsetenv("XDG_STATE_HOME");
+    }
+
+    QString recoveryFolder() const { return dir.filePath(QStringLiteral("state/qvrutl/recovery")); }
+    QStringList recoveryFiles() const
+    {
+        return QDir(recoveryFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
 
     static QString settingsPath() { return QString::fromStdString(qvr::programSettingsPath()); }
@@ -113,9 +128,13 @@ public:
     QTemporaryDir dir;
     std::unique_ptr<TForm1> form;
     QStringList reports;
+    // Pressing Enter on the name the dialog offers: the one chosen last.
+    static inline const QString ENTER = QStringLiteral("<Enter>");
     QStringList answers;        // what the file dialog "chooses", in order
     QStringList dialogFilters;  // the filters it was shown with
 
 private:
     QString oldDir_;
+    QByteArray oldStateHome_;
+    bool hadStateHome_ = false;
 };

@@ -11,6 +11,7 @@
 #include "fixtures.h"
 #include "interchange/exports.h"
 #include "platform/error.h"
+#include "roster/rosterfile.h"
 
 using namespace qvr;
 using fixture::add;
@@ -98,6 +99,9 @@ private slots:
     void failedExportKeepsTarget();
     void filesMatchLists_data();
     void filesMatchLists();
+    void rosterFilesAreNotReplaced_data();
+    void rosterFilesAreNotReplaced();
+    void longTargetNameGetsAShortenedTemporary();
 };
 
 void TstExports::csvFields_data()
@@ -252,7 +256,7 @@ void TstExports::htmlBadIndexTouchesNothing()
                  QString("リストのインデックスが範囲を超えています (%1)").arg(index));
     }
     QCOMPARE(fixture::readBytes(out), QByteArray("previous export"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);  // no temporary left behind
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporary left behind
 }
 
 void TstExports::htmlTemplate_data()
@@ -358,13 +362,11 @@ void TstExports::failedExportKeepsTarget_data()
 {
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("target");  // relative to a fresh folder
-    QTest::addColumn<bool>("oldFile");
     for (const QString format : {"csv", "html", "xml"}) {
-        QTest::addRow("%s, missing folder", qPrintable(format)) << format << "none/out" << false;
-        QTest::addRow("%s, folder", qPrintable(format)) << format << "folder" << false;
-        // The name leaves no room for the temporary's suffix, so the replacement cannot be made.
-        QTest::addRow("%s, no room for temporary", qPrintable(format))
-            << format << QString(250, u'n') << true;
+        QTest::addRow("%s, missing folder", qPrintable(format)) << format << "none/out";
+        QTest::addRow("%s, folder", qPrintable(format)) << format << "folder";
+        // Refused before anything is written, although its temporary's name would fit.
+        QTest::addRow("%s, name too long", qPrintable(format)) << format << QString(256, u'n');
     }
 }
 
@@ -372,13 +374,10 @@ void TstExports::failedExportKeepsTarget()
 {
     QFETCH(QString, format);
     QFETCH(QString, target);
-    QFETCH(bool, oldFile);
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir("folder"));
     const QString head = dir.filePath("head.htm"), path = dir.filePath(target);
     QVERIFY(fixture::writeBytes(head, "<html>"));
-    if (oldFile)
-        QVERIFY(fixture::writeBytes(path, "old contents"));
     Roster roster = fixture::withPlaceholder();
     add(roster, "x");
     const std::string p = path.toStdString();
@@ -395,9 +394,7 @@ void TstExports::failedExportKeepsTarget()
     }
     QCOMPARE(QFileInfo(dir.filePath("folder")).isDir(), true);
     QCOMPARE(QFileInfo::exists(dir.filePath("none")), false);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), oldFile ? 2 : 1);
-    if (oldFile)
-        QCOMPARE(fixture::readBytes(path), QByteArray("old contents"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"head.htm"});
 }
 
 void TstExports::filesMatchLists_data()
@@ -439,6 +436,92 @@ void TstExports::filesMatchLists()
     const QByteArray file = fixture::readBytes(path);
     QVERIFY(file.size() > 600 * 1024);  // several pieces
     QVERIFY(file == joined(lines));
+}
+
+void TstExports::rosterFilesAreNotReplaced_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QByteArray>("oldBytes");  // empty: no file there
+    QTest::addColumn<QString>("outcome");      // "refused", "written" or "cannot create"
+    const QByteArray roster = fixture::bytes(serializeRoster(makeRoster(3)));
+    const QByteArray ver2(int(50 * 2192), '\0');
+    for (const QString format : {"csv", "html", "xml"}) {
+        const QByteArray name = format.toLatin1();
+        const char* f = name.constData();
+        const QString ext = format == "csv" ? "cvs" : format == "html" ? "htm" : "xml";
+        QTest::addRow("%s, roster as .pd3", f) << format << "mysave.pd3" << roster << "refused";
+        QTest::addRow("%s, roster under another name", f) << format << "list." + ext << roster << "refused";
+        QTest::addRow("%s, roster without extension", f) << format << "qvrutl" << roster << "refused";
+        QTest::addRow("%s, version-2 file as .PD2", f) << format << "OLD.PD2" << ver2 << "refused";
+        QTest::addRow("%s, damaged file as .Pd3", f) << format << "broken.Pd3" << QByteArray("3\x01") << "refused";
+        QTest::addRow("%s, earlier export", f) << format << "list." + ext << QByteArray("1,old,0\r\n") << "written";
+        QTest::addRow("%s, roster cut short", f) << format << "list." + ext << roster.left(300) << "written";
+        QTest::addRow("%s, new .pd3 name", f) << format << "new.pd3" << QByteArray() << "written";
+        QTest::addRow("%s, folder named .pd3", f) << format << "folder.pd3" << QByteArray() << "cannot create";
+    }
+}
+
+// The shared dialog offers the roster's name to every export: an export must
+// never turn a roster into text.
+void TstExports::rosterFilesAreNotReplaced()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, target);
+    QFETCH(QByteArray, oldBytes);
+    QFETCH(QString, outcome);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("folder.pd3"));
+    const QString path = dir.filePath(target);
+    if (!oldBytes.isEmpty())
+        QVERIFY(fixture::writeBytes(path, oldBytes));
+    // A refusal comes before the head template is read: it is missing then.
+    const QString head = dir.filePath(outcome == "refused" ? "missing.htm" : "head.htm");
+    QVERIFY(fixture::writeBytes(dir.filePath("head.htm"), "<html>"));
+    Roster roster = fixture::withPlaceholder();
+    add(roster, "x");
+    const QStringList filesBefore = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    const std::string p = path.toStdString();
+    LineList lines;
+    QString error;
+    try {
+        if (format == "csv") {
+            exportCsv(p, roster);
+            lines = csvLines(roster);
+        } else if (format == "html") {
+            exportHtml(p, roster, ExportOptions{}, head.toStdString());
+            lines = htmlLines({"<html>"}, roster, ExportOptions{});
+        } else {
+            exportXml(p, roster, ExportOptions{});
+            lines = xmlLines(roster, ExportOptions{});
+        }
+    } catch (const Error& e) {
+        error = QString::fromUtf8(e.what());
+    }
+    if (outcome == "written") {
+        QCOMPARE(error, QString());
+        QCOMPARE(fixture::readBytes(path), joined(lines));
+        return;
+    }
+    const QString expected = outcome == "refused" ? "ファイル %1 は名簿ファイルのため上書きしません"
+                                                  : "ファイル %1 を作成できません";
+    QCOMPARE(error, expected.arg(path));
+    if (!oldBytes.isEmpty())
+        QCOMPARE(fixture::readBytes(path), oldBytes);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), filesBefore);
+}
+
+// The temporary's name holds the target's name, shortened so that it still fits.
+void TstExports::longTargetNameGetsAShortenedTemporary()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QString(250, u'n'));
+    QVERIFY(fixture::writeBytes(path, "old contents"));
+    Roster roster = fixture::withPlaceholder();
+    add(roster, "x");
+    exportCsv(path.toStdString(), roster);
+    QCOMPARE(fixture::readBytes(path), joined(csvLines(roster)));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TstExports)

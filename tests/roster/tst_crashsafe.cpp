@@ -1,18 +1,24 @@
 // A save or an export killed at any moment leaves the old file or the new one,
-// byte for byte, never anything else.
+// byte for byte, never anything else; the next write to it clears what the
+// killed one left beside it.
 
 #include "interchange/exports.h"
 #include "platform/atomicfile.h"
 #include "roster/rosterfile.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <ctime>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utime.h>
 
 using namespace qvr;
 
@@ -74,6 +80,22 @@ bool killedWriteLeavesOldOrNew(Writer writer, const std::string& path, const Ros
     return true;
 }
 
+// The hidden temporaries of one target in its folder.
+QStringList temporariesOf(const QString& folder, const QString& target)
+{
+    return QDir(folder).entryList({"." + target + ".qvrutl-*"}, QDir::Files | QDir::Hidden);
+}
+
+pid_t deadPid()
+{
+    pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return child;
+}
+
 } // namespace
 
 class TstCrashSafe : public QObject {
@@ -96,6 +118,70 @@ private slots:
         const Roster newer = largeRoster(6000, 'n');
         const std::string oldBytes = joinLines(csvLines(largeRoster(2000, 'o')));
         QVERIFY(killedWriteLeavesOldOrNew(csvWriter, path, newer, oldBytes, joinLines(csvLines(newer)), 200));
+    }
+
+    // Saves killed half-way until one has left its temporary; the next save
+    // to the same target leaves none.
+    void killedSaveLitterGoesWithTheNextSave()
+    {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("roster.pd3").toStdString();
+        const Roster newer = largeRoster(6000, 'n');
+        saveRoster(path, largeRoster(10, 'o'));
+        QRandomGenerator rng(77);
+        QStringList left;
+        for (int t = 0; t < 100 && left.isEmpty(); ++t) {
+            pid_t child = fork();
+            if (child == 0) {
+                saveRoster(path, newer);
+                _exit(0);
+            }
+            ::usleep(static_cast<useconds_t>(rng.bounded(2000u, 20000u)));
+            ::kill(child, SIGKILL);
+            int status = 0;
+            waitpid(child, &status, 0);
+            left = temporariesOf(dir.path(), "roster.pd3");
+        }
+        QVERIFY2(!left.isEmpty(), "no killed save left a temporary");
+        saveRoster(path, newer);
+        QCOMPARE(temporariesOf(dir.path(), "roster.pd3"), QStringList());
+        QCOMPARE(*readWholeFile(path), serializeRoster(newer));
+    }
+
+    void staleTemporaries_data()
+    {
+        QTest::addColumn<QString>("name");    // %1: a pid
+        QTest::addColumn<QString>("writer");  // "dead", "alive"
+        QTest::addColumn<int>("ageSeconds");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("writer gone") << ".t.pd3.qvrutl-%1-abcdef" << "dead" << 0 << true;
+        QTest::newRow("older than a minute") << ".t.pd3.qvrutl-%1-abcdef" << "alive" << 120 << true;
+        QTest::newRow("writer alive, fresh") << ".t.pd3.qvrutl-%1-abcdef" << "alive" << 0 << false;
+        QTest::newRow("another target's") << ".u.pd3.qvrutl-%1-abcdef" << "dead" << 120 << false;
+        QTest::newRow("target's name continues") << ".t.pd3.x.qvrutl-%1-abcdef" << "dead" << 120 << false;
+        QTest::newRow("not our shape") << ".t.pd3.qvrutl-%1" << "dead" << 120 << false;
+        QTest::newRow("no pid") << ".t.pd3.qvrutl--abcdef" << "dead" << 120 << false;
+        QTest::newRow("the user's own file") << "t.pd3.%1" << "dead" << 120 << false;
+    }
+    void staleTemporaries()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, writer);
+        QFETCH(int, ageSeconds);
+        QFETCH(bool, removed);
+        QTemporaryDir dir;
+        const pid_t pid = writer == "dead" ? deadPid() : ::getpid();
+        const QString temp = dir.filePath(name.arg(pid));
+        QFile f(temp);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("half");
+        f.close();
+        const time_t then = ::time(nullptr) - ageSeconds;
+        const utimbuf times{then, then};
+        QCOMPARE(::utime(temp.toLocal8Bit().constData(), &times), 0);
+        saveRoster(dir.filePath("t.pd3").toStdString(), makeRoster(3));
+        QCOMPARE(!QFile::exists(temp), removed);
+        QCOMPARE(temporariesOf(dir.path(), "t.pd3").size(), removed || !name.startsWith(".t.pd3.qvrutl-") ? 0 : 1);
     }
 };
 

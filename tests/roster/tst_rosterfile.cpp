@@ -249,7 +249,7 @@ private slots:
         } catch (const Error& e) {
             QCOMPARE(QString::fromUtf8(e.what()), QString::fromUtf8("ファイル %1 を作成できません").arg(QString::fromStdString(path)));
         }
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot).size(), 0);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot).size(), 0);
     }
 
     void saveReplacesAnExistingFileWhole()
@@ -262,7 +262,7 @@ private slots:
         QVERIFY(bytes);
         QCOMPARE(bytes->size(), std::size_t(461));
         // No temporary is left beside it.
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 };
 
