@@ -9,6 +9,14 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QSocketNotifier>
+#include <QTranslator>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 TForm1* Form1 = nullptr;
 TForm2* Form2 = nullptr;
@@ -20,6 +28,47 @@ static void initResources()
 {
     Q_INIT_RESOURCE(resources);
 }
+
+namespace {
+int terminatePipe[2] = {-1, -1};
+
+extern "C" void onTerminateSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = ::write(terminatePipe[1], &byte, 1);
+}
+
+// SIGTERM (a session ending, kill) closes the main window as its close box does,
+// so the settings are written; the handler only wakes the event loop.
+void closeOnTerminateSignal(QApplication& app)
+{
+    if (::pipe2(terminatePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(terminatePipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, [] {
+        char byte = 0;
+        while (::read(terminatePipe[0], &byte, 1) > 0) {
+        }
+        if (Form1)
+            Form1->close();
+    });
+    struct sigaction action {};
+    action.sa_handler = onTerminateSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+// Qt's own texts (file dialog, message box buttons) in the user's language; the
+// program's own captions and messages have no translations and stay as they are.
+void loadToolkitTranslations(QApplication& app)
+{
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale::system(), QStringLiteral("qt"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+}
+} // namespace
 
 namespace qvr {
 
@@ -39,6 +88,8 @@ int runProgram(int argc, char** argv, const MainWindowHook& onMainWindow)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qvrutl"));
     QApplication::setWindowIcon(programIcon());
+    loadToolkitTranslations(app);
+    closeOnTerminateSignal(app);
     // Closing the main window ends the program, however many tool windows are open.
     QApplication::setQuitOnLastWindowClosed(false);
 

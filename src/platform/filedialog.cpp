@@ -43,6 +43,8 @@ bool OpenDialog::execute(QWidget* parent)
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        // The descriptions already name their patterns ("QVRUTL_Ver3(*.pd3)").
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
         dialog.setNameFilter(toolkitFilter(filter));
         dialog.setDefaultSuffix(defaultExt);
         if (!fileName.isEmpty()) {

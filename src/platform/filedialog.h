@@ -24,7 +24,8 @@ public:
     // Shows the dialog; on confirmation fileName becomes the chosen full path.
     bool execute(QWidget* parent);
 
-    // The filter in the toolkit's form: "QVRUTL_Ver3(*.pd3) (*.pd3)".
+    // The filter in the toolkit's form: "QVRUTL_Ver3(*.pd3) (*.pd3)"; the dialog
+    // hides the added pattern and shows the description alone.
     static QString toolkitFilter(const QString& filter);
 
     // Tests answer the dialog instead of a user: return the chosen path, or nothing to cancel.

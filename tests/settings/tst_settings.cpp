@@ -1,7 +1,11 @@
 // The program's own settings: file name, keys, defaults and the order of the exit writes.
 #include "platform/error.h"
 #include "settings/profilefile.h"
+#include "settings/settingslocation.h"
 
+#include <unistd.h>
+
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -44,6 +48,56 @@ private slots:
         QFETCH(QString, program);
         QFETCH(QString, ini);
         QCOMPARE(QString::fromStdString(settingsPathFor(program.toStdString())), ini);
+    }
+
+    // Which file a program at a given place uses. "folder" is made (and made
+    // read-only when asked) before the program path inside it is judged.
+    void settingsLocation_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("folders");
+        QTest::addColumn<QString>("readOnly");
+        QTest::addColumn<QString>("link");  // qvrutl.INI beside the program links here
+        QTest::addColumn<bool>("beside");
+        QTest::newRow("portable folder") << "portable/qvrutl" << QStringList{"portable"} << "" << "" << true;
+        QTest::newRow("read-only settings file stays beside")
+            << "portable/qvrutl" << QStringList{"portable"} << "portable/qvrutl.INI" << "" << true;
+        QTest::newRow("FHS prefix") << "usr/bin/qvrutl" << QStringList{"usr/bin", "usr/share/qvrutl"} << "" << ""
+                                    << false;
+        QTest::newRow("program folder gone") << "gone/qvrutl" << QStringList{} << "" << "" << false;
+        QTest::newRow("read-only folder") << "ro/qvrutl" << QStringList{"ro"} << "ro" << "" << false;
+        QTest::newRow("read-only folder, link to a writable file")
+            << "ro/qvrutl" << QStringList{"ro", "mine"} << "ro" << "mine/settings.INI" << true;
+    }
+    void settingsLocation()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, folders);
+        QFETCH(QString, readOnly);
+        QFETCH(QString, link);
+        QFETCH(bool, beside);
+        QTemporaryDir dir;
+        for (const QString& f : folders)
+            QVERIFY(QDir(dir.path()).mkpath(f));
+        const QString ini = dir.filePath(program.left(program.lastIndexOf('/')) + "/qvrutl.INI");
+        if (!link.isEmpty()) {
+            QFile target(dir.filePath(link));
+            QVERIFY(target.open(QIODevice::WriteOnly));
+            QVERIFY(QFile::link(dir.filePath(link), ini));
+        }
+        if (readOnly.endsWith(".INI")) {
+            QFile f(ini);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        if (!readOnly.isEmpty()) {
+            if (::geteuid() == 0 && !readOnly.endsWith(".INI"))
+                QSKIP("root may write any folder");
+            QVERIFY(QFile::setPermissions(dir.filePath(readOnly), QFile::ReadOwner | QFile::ExeOwner));
+        }
+        const std::string config = dir.filePath("config").toStdString();
+        const std::string chosen = chooseSettingsPath(dir.filePath(program).toStdString(), config);
+        QFile::setPermissions(dir.filePath(readOnly), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(QString::fromStdString(chosen), beside ? ini : QString::fromStdString(config + "/qvrutl/qvrutl.INI"));
     }
 
     void mainSettings_data()

@@ -1,0 +1,109 @@
+#!/bin/sh
+# Builds the Debian package and tries it the way it will live: its files and
+# their metadata, lintian, and the extracted program run twice by an unprivileged
+# user from a root-owned folder, which must close in order and remember its
+# settings in the user's configuration folder.
+set -eu
+cd "$(dirname "$0")/.."
+deb=$(sh tools/package.sh | tail -n 1)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+chmod 755 "$work"
+root=$work/root
+fail() {
+    echo "package test: $*" >&2
+    exit 1
+}
+
+dpkg-deb -x "$deb" "$root"
+for f in bin/qvrutl share/qvrutl/examples/qvrutl.pd3 share/qvrutl/examples/defhead.htm \
+    share/applications/qvrutl.desktop share/metainfo/org.example.qvrutl.metainfo.xml \
+    share/mime/packages/qvrutl.xml share/icons/hicolor/scalable/apps/qvrutl.svg \
+    share/icons/hicolor/48x48/apps/qvrutl.png share/icons/hicolor/128x128/apps/qvrutl.png \
+    share/icons/hicolor/256x256/apps/qvrutl.png share/man/man1/qvrutl.1.gz \
+    share/doc/qvrutl/copyright share/doc/qvrutl/changelog.Debian.gz share/doc/qvrutl/README.md; do
+    [ -f "$root/usr/$f" ] || fail "missing /usr/$f"
+done
+extra=$(cd "$root" && find . -mindepth 1 ! -path './usr' ! -path './usr/bin*' ! -path './usr/share*')
+[ -z "$extra" ] || fail "files outside /usr/bin and /usr/share: $extra"
+file -b "$root/usr/bin/qvrutl" | grep -q ', stripped' || fail "binary not stripped"
+depends=$(dpkg-deb -f "$deb" Depends)
+for p in libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins gstreamer1.0-plugins-base fonts-noto-cjk \
+    qt6-translations-l10n; do
+    echo "$depends" | grep -q "$p" || fail "Depends lacks $p: $depends"
+done
+
+desktop-file-validate "$root/usr/share/applications/qvrutl.desktop"
+appstreamcli validate --no-net "$root/usr/share/metainfo/org.example.qvrutl.metainfo.xml"
+# The MIME types as the desktop sees them once the database is built.
+mkdir -p "$work/mime/packages"
+cp "$root/usr/share/mime/packages/qvrutl.xml" "$work/mime/packages/"
+update-mime-database "$work/mime" >/dev/null 2>&1
+grep -q 'application/x-qvrutl-roster:\*\.pd3' "$work/mime/globs2" || fail "no glob for .pd3"
+grep -q 'application/x-qvrutl-roster-v2:\*\.pd2' "$work/mime/globs2" || fail "no glob for .pd2"
+grep -q '^application/x-qvrutl-roster$' "$work/mime/types" || fail "no roster type"
+lintian --fail-on error "$deb" || fail "lintian reports errors"
+
+# Two runs as nobody, offscreen, HOME in the temporary folder. SIGTERM closes the
+# program as its close box does; a run that does not end shows a message box
+# (an error report) that nobody can answer.
+home=$work/home
+install -d -o nobody -g nogroup -m 700 "$home" "$work/run"
+cp "$root/usr/share/qvrutl/examples/qvrutl.pd3" "$home/saved.pd3"
+run() { # program, extra environment assignments...
+    program=$1
+    shift
+    setpriv --reuid=nobody --regid=nogroup --clear-groups --reset-env \
+        env HOME="$home" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=offscreen "$@" \
+        sh -c 'cd "$HOME" && exec "$0"' "$program" 2>"$work/stderr" &
+    pid=$!
+    sleep 4
+    kill -0 "$pid" 2>/dev/null || fail "the program ended by itself: $(cat "$work/stderr")"
+    kill -TERM "$pid"
+    i=0
+    while kill -0 "$pid" 2>/dev/null; do
+        i=$((i + 1))
+        if [ "$i" -gt 40 ]; then
+            kill -KILL "$pid"
+            fail "the program did not close (a message box?): $(cat "$work/stderr")"
+        fi
+        sleep 0.25
+    done
+    rc=0
+    wait "$pid" || rc=$?
+    [ "$rc" -eq 0 ] || fail "the program ended with $rc: $(cat "$work/stderr")"
+}
+crlf() { printf '%s\r\n' "$@"; }
+ini=$home/.config/qvrutl/qvrutl.INI
+
+run "$root/usr/bin/qvrutl"
+[ ! -e "$root/usr/bin/qvrutl.INI" ] || fail "settings written beside the installed program"
+crlf "[OPTION]" OutStatus=0 OutEP1Time=1 OutEP2Time=1 OutMemo=0 "" "[SYSTEM]" SFile=default.wav "" \
+    "[LAST]" LastFile=qvrutl.pd3 DispMode=0 >"$work/expected"
+cmp "$ini" "$work/expected" || fail "first exit wrote other settings: $(cat -A "$ini")"
+
+# What a run that saved the roster, switched to EP1 and ticked two options leaves.
+crlf "[OPTION]" OutStatus=1 OutEP1Time=1 OutEP2Time=0 OutMemo=1 "" "[SYSTEM]" SFile=default.wav "" \
+    "[LAST]" "LastFile=$home/saved.pd3" DispMode=1 >"$work/expected"
+cp "$work/expected" "$ini"
+run "$root/usr/bin/qvrutl"
+# Every value read at start is written back at exit: a value not read would come
+# back as its default, a view not taken as 0.
+cmp "$ini" "$work/expected" || fail "second start forgot settings: $(cat -A "$ini")"
+
+run "$root/usr/bin/qvrutl" XDG_CONFIG_HOME="$home/xdg"
+[ -f "$home/xdg/qvrutl/qvrutl.INI" ] || fail "no settings under XDG_CONFIG_HOME"
+
+# The portable folder, unpacked by its user, keeps its settings beside the
+# program, with the bytes it always wrote, and leaves the user's folder alone.
+rm -rf "$home/.config" "$home/xdg"
+(cd build/package && cpack -G TGZ >/dev/null)
+setpriv --reuid=nobody --regid=nogroup --clear-groups \
+    tar -xzf build/package/qvrutl-*-Linux.tar.gz -C "$home"
+portable=$(echo "$home"/qvrutl-*-Linux)
+run "$portable/qvrutl"
+crlf "[OPTION]" OutStatus=0 OutEP1Time=1 OutEP2Time=1 OutMemo=0 "" "[SYSTEM]" SFile=default.wav "" \
+    "[LAST]" LastFile=qvrutl.pd3 DispMode=0 >"$work/expected"
+cmp "$portable/qvrutl.INI" "$work/expected" || fail "portable settings differ: $(cat -A "$portable/qvrutl.INI")"
+[ ! -e "$home/.config/qvrutl" ] || fail "the portable program wrote to ~/.config"
+echo "package test: $(basename "$deb") passed"
