@@ -10,6 +10,7 @@
 #include "view/drawgrid.h"
 #include "view/emblems.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -67,12 +68,21 @@ QFrame* panel(QWidget* parent, const char* name)
     return p;
 }
 
+// The strip reads as a label: its name is the text of its boxes (TForm1::paintBestStrip).
+QAccessibleInterface* bestStripAccessible(const QString&, QObject* object)
+{
+    if (auto* strip = qobject_cast<TBestStrip*>(object))
+        return new QAccessibleWidget(strip, QAccessible::StaticText);
+    return nullptr;
+}
+
 } // namespace
 
 TBestStrip::TBestStrip(QWidget* parent) : QWidget(parent)
 {
     setFixedSize(SIZE);
     setPixelRatio(1.0);
+    QAccessible::installFactory(bestStripAccessible);
 }
 
 void TBestStrip::setPixelRatio(qreal ratio)
@@ -194,6 +204,8 @@ void TForm1::buildLayout()
     SpeedButton1->setCheckable(true);
     SpeedButton1->setIcon(memoIcon());
     SpeedButton1->setToolTip(QStringLiteral("MemoWindow on/off"));
+    // Buttons that show a picture only are named by their hint.
+    SpeedButton1->setAccessibleName(SpeedButton1->toolTip());
 
     // Only the "Down" hint is shown; the others are kept for accessibility tools.
     SBadd = toolButton(Panel1, "SBadd", QStringLiteral("+"), {224, 0, 23, 22});
@@ -202,10 +214,11 @@ void TForm1::buildLayout()
     SBdel->setAccessibleDescription(QStringLiteral("Delete"));
     SBup = toolButton(Panel1, "SBup", QString(), {272, 0, 23, 22});
     SBup->setIcon(arrowIcon(true));
-    SBup->setAccessibleDescription(QStringLiteral("Up"));
+    SBup->setAccessibleName(QStringLiteral("Up"));
     SBdown = toolButton(Panel1, "SBdown", QString(), {296, 0, 23, 22});
     SBdown->setIcon(arrowIcon(false));
     SBdown->setToolTip(QStringLiteral("Down"));
+    SBdown->setAccessibleName(SBdown->toolTip());
     BtnTool = named(new QPushButton(QStringLiteral("SubTool"), Panel1), "BtnTool");
     BtnTool->setGeometry(328, 0, 65, 25);
     BtnTool->setFocusPolicy(Qt::NoFocus);
@@ -234,6 +247,7 @@ void TForm1::buildLayout()
                           QStringLiteral("Noto Sans CJK JP")});
     gridFont.setPixelSize(13);
     DrawGrid1->setFont(gridFont);
+    DrawGrid1->setAccessibleName(QStringLiteral("Roster"));
     DrawGrid1->setColCount(18);
     DrawGrid1->setRowCount(3);
     Panel4 = named(new QFrame(Splitter1), "Panel4");
@@ -241,6 +255,7 @@ void TForm1::buildLayout()
     memoLayout->setContentsMargins(0, 0, 0, 0);
     Memo1 = named(new QPlainTextEdit(Panel4), "Memo1");
     Memo1->setPlainText(QStringLiteral("Memo1"));
+    Memo1->setAccessibleName(QStringLiteral("Memo"));
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setTabChangesFocus(true);
     memoLayout->addWidget(Memo1);
@@ -303,6 +318,7 @@ void TForm1::buildLayout()
         guard([&] { DrawGrid1DrawCell(p, c, r, rect); });
     });
     DrawGrid1->setBeforeClick([this] { return closeEditorsBeforeClick(); });
+    DrawGrid1->setCellText([this](int c, int r) { return cellReadText(c, r); });
 }
 
 void TForm1::buildMenu()
@@ -313,25 +329,28 @@ void TForm1::buildMenu()
         const char* name;
         const char* caption;
         void (TForm1::*handler)();
+        QKeySequence shortcut{};
     };
+    // A menu caption's "&" marks its Alt key; the caption shows without it.
     auto addMenu = [this](const char* name, const char* caption, std::initializer_list<Entry> entries) {
         QMenu* menu = named(MainMenu1->addMenu(QString::fromLatin1(caption)), name);
         for (const Entry& e : entries) {
             QAction* a = menu->addAction(QString::fromLatin1(e.caption));
             a->setObjectName(QString::fromLatin1(e.name));
+            a->setShortcut(e.shortcut);
             if (e.handler)
                 connectGuarded(a, &QAction::triggered, this, [this, h = e.handler] { (this->*h)(); });
         }
     };
-    addMenu("File1", "File",
-            {{"Load1", "Load", &TForm1::Load1Click},
-             {"Save1", "Save", &TForm1::Save1Click},
+    addMenu("File1", "&File",
+            {{"Load1", "Load", &TForm1::Load1Click, QKeySequence(Qt::CTRL | Qt::Key_O)},
+             {"Save1", "Save", &TForm1::Save1Click, QKeySequence(Qt::CTRL | Qt::Key_S)},
              {"N1", "-----", nullptr},
              {"Import1", "Import-Ver2", &TForm1::Import1Click},
              {"Export1", "Export-CVS", &TForm1::Export1Click},
              {"N2", "Export-HTML", &TForm1::N2Click},
              {"Exit1", "Export-XML", &TForm1::Exit1Click}});
-    addMenu("Option1", "Option", {{"Version1", "Option", &TForm1::Version1Click}});
+    addMenu("Option1", "&Option", {{"Version1", "Option", &TForm1::Version1Click}});
 }
 
 bool TForm1::event(QEvent* event)

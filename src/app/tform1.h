@@ -132,6 +132,8 @@ public:
     void repaintGrid();
     // The text a cell shows, empty for the emblem column; what DrawGrid1DrawCell writes.
     QString cellText(int col, int row) const;
+    // What assistive technology reads for a cell: its text, the section ID's name for the emblem.
+    QString cellReadText(int col, int row) const;
     // The pictures the program draws itself, ImageList1 and Image1's, are made at the
     // window's device pixel ratio; this re-makes them when that ratio has changed
     // (first showing, a move to another screen), the strip with what it showed.
@@ -172,6 +174,8 @@ private:
     void buildMenu();
     void buildEditors();
     void openMe1(int col, const QRect& below);
+    // Escape: the text the editor was opened with, still open.
+    void restoreMe1();
     void openPicker(QListWidget* picker, int index, const QRect& below);
     void setGridRowCount();
     void paintBestStrip();
@@ -184,7 +188,8 @@ private:
 
     bool me1Open_ = false;
     int me1Tag_ = 0;
-    QString me1Loaded_;    // the text the editor was opened with
+    QString me1Opening_;   // the text the editor was opened with
+    QString me1Loaded_;    // the same as the editor gives it back
     qvr::Roster retired_;  // the record currec held before a load, alive until the next click
     bool fixingMemo_ = false;
     QString memoLoaded_;   // the memo text as loaded, to keep bytes the editor cannot show

@@ -108,6 +108,9 @@ void TForm1::buildEditors()
     };
     LBID = makePicker("LBID", QSize(81, 121), SECTION_ID_NAMES);
     LBType = makePicker("LBType", QSize(65, 137), CLASS_NAMES);
+    // Named as the grid's header names the column they edit.
+    LBID->setAccessibleName(QStringLiteral("ID"));
+    LBType->setAccessibleName(QStringLiteral("Type"));
 
     Memo1->installEventFilter(this);
     connect(Memo1->document(), &QTextDocument::contentsChange, this,
@@ -123,6 +126,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
                 guard([&] { ME1KeyDown(key->key()); });
                 return true;
             }
+            if (key->key() == Qt::Key_Escape) {
+                restoreMe1();
+                return true;
+            }
         } else if (event->type() == QEvent::FocusOut && me1Open_ && leavesForReal(static_cast<QFocusEvent*>(event))) {
             // A commit that fails keeps the editor, and the focus, where they are.
             if (!guard([this] { ME1Exit(); }))
@@ -132,8 +139,22 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
                 });
         }
     } else if (watched == LBID || watched == LBType) {
+        auto* list = static_cast<QListWidget*>(watched);
         if (event->type() == QEvent::FocusOut && leavesForReal(static_cast<QFocusEvent*>(event)))
-            guard([&] { LBTypeExit(static_cast<QListWidget*>(watched)); });
+            guard([&] { LBTypeExit(list); });
+        if (event->type() == QEvent::KeyPress) {
+            // From the keyboard: Enter chooses as a left-button release does, Escape leaves unchanged.
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                guard([&] { LBTypeMouseUp(list, Qt::LeftButton); });
+                return true;
+            }
+            if (key == Qt::Key_Escape) {
+                guard([&] { LBTypeExit(list); });
+                DrawGrid1->setFocus(Qt::OtherFocusReason);
+                return true;
+            }
+        }
     } else if (watched == LBID->viewport() || watched == LBType->viewport()) {
         if (event->type() == QEvent::MouseButtonRelease) {
             auto* list = watched == LBID->viewport() ? LBID : LBType;
@@ -241,7 +262,9 @@ void TForm1::openMe1(int col, const QRect& cell)
         }
     }
     ME1->setGeometry(at.x() - 1, at.y() - 2, DrawGrid1->colWidth(col), ME1_HEIGHT);
+    ME1->setAccessibleName(cellText(col, 0));
     ME1->setText(text);
+    me1Opening_ = text;
     me1Loaded_ = ME1->text();
     me1Tag_ = col;
     me1Open_ = true;
@@ -263,6 +286,12 @@ void TForm1::openPicker(QListWidget* picker, int index, const QRect& cell)
     picker->show();
     picker->raise();
     picker->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm1::restoreMe1()
+{
+    ME1->setText(me1Opening_);
+    ME1->selectAll();
 }
 
 void TForm1::ME1KeyDown(int key)

@@ -28,6 +28,11 @@ constexpr int STRIP_BOX = 70;
 const char* const COMMON_HEADS[] = {"No", "L", "C", "Name", "ID", "Type"};
 const char* const STATE_HEADS[] = {"Lv", "HP", "TP", "DEF", "STR", "MIND", "EVE", "DEX", "LUK"};
 
+QString latin1(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 int columnsOf(int view)
 {
     return view == VIEW_EP1 ? 16 : view == VIEW_EP2 ? 12 : 15;
@@ -90,6 +95,7 @@ void TForm1::setViewMode(int mode)
     dispmode = view;
     QToolButton* button = view == VIEW_EP1 ? SpeedButton4 : view == VIEW_EP2 ? SpeedButton5 : SpeedButton6;
     button->setChecked(true);
+    DrawGrid1->setAccessibleDescription(button->text());
     // Hidden without a commit: the callers commit first when they mean to.
     me1Open_ = false;
     ME1->hide();
@@ -123,7 +129,7 @@ void TForm1::SpeedButton5Click() { switchView(*this, VIEW_EP2); }
 
 void TForm1::repaintGrid()
 {
-    DrawGrid1->viewport()->update();
+    DrawGrid1->cellsChanged();
 }
 
 QString TForm1::cellText(int col, int row) const
@@ -147,8 +153,7 @@ QString TForm1::cellText(int col, int row) const
         return {};
     case 5:
         if (rec.wtype >= 0 && rec.wtype < static_cast<int>(CLASS_NAMES.size()))
-            return QString::fromLatin1(CLASS_NAMES[static_cast<std::size_t>(rec.wtype)].data(),
-                                       static_cast<qsizetype>(CLASS_NAMES[static_cast<std::size_t>(rec.wtype)].size()));
+            return latin1(CLASS_NAMES[static_cast<std::size_t>(rec.wtype)]);
         return {};
     default:
         break;
@@ -162,6 +167,17 @@ QString TForm1::cellText(int col, int row) const
     default:
         return i < 9 ? QString::number(rec.status[i]) : QString();
     }
+}
+
+QString TForm1::cellReadText(int col, int row) const
+{
+    if (row > 0 && col == 4 && static_cast<std::size_t>(row) < sheet()->size()) {
+        const int id = (*sheet())[static_cast<std::size_t>(row)]->id;
+        if (id >= 0 && static_cast<std::size_t>(id) < SECTION_ID_NAMES.size())
+            return latin1(SECTION_ID_NAMES[static_cast<std::size_t>(id)]);
+        return {};
+    }
+    return cellText(col, row);
 }
 
 void TForm1::DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRect& rect)
@@ -233,6 +249,7 @@ void TForm1::paintBestStrip()
     value.setBold(true);
     const bool ep1 = stripView_ == VIEW_EP1;
     const int values = ep1 ? EP1_STAGES + 1 : EP2_STAGES + 1;
+    QStringList shown;  // the boxes as text, for assistive technology
     for (int i = 0; i < values; ++i) {
         const int box = (!ep1 && i == EP2_STAGES) ? 9 : i;
         const bool total = i == values - 1;
@@ -247,8 +264,11 @@ void TForm1::paintBestStrip()
         p.setPen(Qt::black);
         const std::int32_t t = ep1 ? stripBest_.ep1best[static_cast<std::size_t>(i)]
                                    : stripBest_.ep2best[static_cast<std::size_t>(i)];
-        p.drawText(QPoint(STRIP_BOX * box + 5, 10 + QFontMetrics(value).ascent()), QString::fromLatin1(timeToText(t)));
+        const QString time = QString::fromLatin1(timeToText(t));
+        p.drawText(QPoint(STRIP_BOX * box + 5, 10 + QFontMetrics(value).ascent()), time);
+        shown << caption + u' ' + time.trimmed();
     }
     p.end();
     Image1->update();
+    Image1->setAccessibleName(shown.join(QStringLiteral(", ")));
 }
