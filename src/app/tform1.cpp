@@ -200,6 +200,10 @@ void TForm1::buildLayout()
         viewButtons->addButton(b);
     }
     SpeedButton6->setChecked(true);
+    // The view buttons take no focus; from the keyboard they are Ctrl+1, Ctrl+2, Ctrl+3.
+    SpeedButton6->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+    SpeedButton4->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
+    SpeedButton5->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_3));
     SpeedButton1 = toolButton(Panel5, "SpeedButton1", QString(), {184, 0, 23, 22});
     SpeedButton1->setCheckable(true);
     SpeedButton1->setIcon(memoIcon());
