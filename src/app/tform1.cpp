@@ -50,9 +50,57 @@ W* named(W* widget, const char* name)
     return widget;
 }
 
-QToolButton* toolButton(QWidget* parent, const char* name, const QString& caption, QRect geometry)
+// The toggle buttons act on their clicks. The toolkit's own accessible "Toggle" only
+// flips the checked look, which would show a view or the memo pane as on while it is
+// not; these buttons' "Toggle" clicks them instead.
+constexpr char CLICKED_BY_TOGGLE[] = "clickedByToggle";
+
+class ClickedToggleAccessible : public QAccessibleWidget {
+public:
+    explicit ClickedToggleAccessible(QAbstractButton* button) : QAccessibleWidget(button, QAccessible::CheckBox) {}
+    QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget()); }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && button()->accessibleName().isEmpty())
+            return button()->text().remove(u'&');
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.checkable = true;
+        s.checked = button()->isChecked();
+        s.pressed = button()->isDown();
+        return s;
+    }
+    QStringList actionNames() const override { return {toggleAction()}; }
+    void doAction(const QString& action) override
+    {
+        if (action == toggleAction() && button()->isEnabled())
+            button()->click();
+    }
+};
+
+QAccessibleInterface* clickedToggleAccessible(const QString&, QObject* object)
+{
+    auto* button = qobject_cast<QAbstractButton*>(object);
+    if (button && button->property(CLICKED_BY_TOGGLE).toBool())
+        return new ClickedToggleAccessible(button);
+    return nullptr;
+}
+
+// toggle: a button that stays pressed (a view button, the memo button).
+QToolButton* toolButton(QWidget* parent, const char* name, const QString& caption, QRect geometry, bool toggle = false)
 {
     auto* b = named(new QToolButton(parent), name);
+    if (toggle) {
+        // Before anything of the button is told to assistive technology, which keeps
+        // the interface it first finds.
+        QAccessible::installFactory(clickedToggleAccessible);
+        b->setProperty(CLICKED_BY_TOGGLE, true);
+        b->setCheckable(true);
+    }
     b->setText(caption);
     b->setGeometry(geometry);
     b->setFocusPolicy(Qt::NoFocus);
@@ -189,23 +237,20 @@ void TForm1::buildLayout()
     Panel5->setToolTip(QStringLiteral("View Style"));
     Label1 = named(new QLabel(QStringLiteral("View"), Panel5), "Label1");
     Label1->setGeometry(4, 5, 36, 14);
-    SpeedButton6 = toolButton(Panel5, "SpeedButton6", QStringLiteral("State"), {42, 1, 39, 22});
-    SpeedButton4 = toolButton(Panel5, "SpeedButton4", QStringLiteral("EP1"), {82, 1, 47, 22});
-    SpeedButton5 = toolButton(Panel5, "SpeedButton5", QStringLiteral("EP2"), {128, 1, 49, 22});
+    SpeedButton6 = toolButton(Panel5, "SpeedButton6", QStringLiteral("State"), {42, 1, 39, 22}, true);
+    SpeedButton4 = toolButton(Panel5, "SpeedButton4", QStringLiteral("EP1"), {82, 1, 47, 22}, true);
+    SpeedButton5 = toolButton(Panel5, "SpeedButton5", QStringLiteral("EP2"), {128, 1, 49, 22}, true);
     viewButtons = new QButtonGroup(this);
     viewButtons->setObjectName(QStringLiteral("ViewGroup"));
     viewButtons->setExclusive(true);
-    for (QToolButton* b : {SpeedButton6, SpeedButton4, SpeedButton5}) {
-        b->setCheckable(true);
+    for (QToolButton* b : {SpeedButton6, SpeedButton4, SpeedButton5})
         viewButtons->addButton(b);
-    }
     SpeedButton6->setChecked(true);
     // The view buttons take no focus; from the keyboard they are Ctrl+1, Ctrl+2, Ctrl+3.
     SpeedButton6->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
     SpeedButton4->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
     SpeedButton5->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_3));
-    SpeedButton1 = toolButton(Panel5, "SpeedButton1", QString(), {184, 0, 23, 22});
-    SpeedButton1->setCheckable(true);
+    SpeedButton1 = toolButton(Panel5, "SpeedButton1", QString(), {184, 0, 23, 22}, true);
     SpeedButton1->setIcon(memoIcon());
     SpeedButton1->setToolTip(QStringLiteral("MemoWindow on/off"));
     // Buttons that show a picture only are named by their hint.

@@ -370,6 +370,40 @@ private slots:
         QCOMPARE(read(w, 3, row), name);
     }
 
+    // A screen reader works a toggle button through its one action; it must do what a
+    // click does, also when the reader was there before the window was built.
+    void toggleActionClicksTheButton_data()
+    {
+        QTest::addColumn<bool>("listeningFromTheStart");
+        QTest::newRow("reader came later") << false;
+        QTest::newRow("reader there from the start") << true;
+    }
+    void toggleActionClicksTheButton()
+    {
+        QFETCH(bool, listeningFromTheStart);
+        std::optional<Listening> early;
+        if (listeningFromTheStart)
+            early.emplace();
+        FormFixture f;
+        TForm1& w = f.start();
+        const auto toggle = [](QWidget* button) {
+            QAccessibleActionInterface* actions = QAccessible::queryAccessibleInterface(button)->actionInterface();
+            QVERIFY(actions);
+            QCOMPARE(actions->actionNames(), QStringList{QAccessibleActionInterface::toggleAction()});
+            actions->doAction(QAccessibleActionInterface::toggleAction());
+        };
+        toggle(w.SpeedButton4);
+        QCOMPARE(w.dispmode, 1);
+        QCOMPARE(w.DrawGrid1->colCount(), 16);
+        QVERIFY(QAccessible::queryAccessibleInterface(w.SpeedButton4)->state().checked);
+        QCOMPARE(QAccessible::queryAccessibleInterface(w.SpeedButton4)->text(QAccessible::Name), QStringLiteral("EP1"));
+        toggle(w.SpeedButton1);
+        QVERIFY(w.Panel4->isVisible());
+        toggle(w.SpeedButton1);
+        QVERIFY(!w.Panel4->isVisible());
+        QVERIFY(!w.SpeedButton1->isChecked());
+    }
+
     void controlsHaveNames()
     {
         FormFixture f;
