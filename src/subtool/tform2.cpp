@@ -197,7 +197,6 @@ TForm2::TForm2(const std::string& soundfile, qvr::AlarmPlayer* player, QWidget* 
     setTabOrder(CBB, Edit2);
     setTabOrder(Edit2, CBType);
 
-    // CBB and CBType have no handlers: a new choice counts from the next name change.
     // Without names of their own, boxes inside a group are read by the group's title.
     MaskEdit1->setAccessibleName(QStringLiteral("Length"));
     CRep->setAccessibleName(Label1->text());
@@ -207,6 +206,7 @@ TForm2::TForm2(const std::string& soundfile, qvr::AlarmPlayer* player, QWidget* 
     CBB->setAccessibleName(CBB->text());
     CBType->setAccessibleName(QStringLiteral("Class"));
 
+    // CBB and CBType have no handlers: a new choice counts from the next name change.
     qvr::connectGuarded(Button1, &QPushButton::clicked, this, [this](auto&&...) { Button1Click(); });
     qvr::connectGuarded(Timer1, &QTimer::timeout, this, [this](auto&&...) { Timer1Timer(); });
     qvr::connectGuarded(SpeedButton1, &QToolButton::clicked, this,

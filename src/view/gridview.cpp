@@ -270,5 +270,7 @@ void TForm1::paintBestStrip()
     }
     p.end();
     Image1->update();
-    Image1->setAccessibleName(shown.join(QStringLiteral(", ")));
+    const QString read = shown.join(QStringLiteral(", "));
+    if (Image1->accessibleName() != read)  // a redraw at another pixel ratio tells nothing new
+        Image1->setAccessibleName(read);
 }
