@@ -11,6 +11,7 @@
 #include "view/drawgrid.h"
 #include "view/emblems.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -49,9 +50,57 @@ W* named(W* widget, const char* name)
     return widget;
 }
 
-QToolButton* toolButton(QWidget* parent, const char* name, const QString& caption, QRect geometry)
+// The toggle buttons act on their clicks. The toolkit's own accessible "Toggle" only
+// flips the checked look, which would show a view or the memo pane as on while it is
+// not; these buttons' "Toggle" clicks them instead.
+constexpr char CLICKED_BY_TOGGLE[] = "clickedByToggle";
+
+class ClickedToggleAccessible : public QAccessibleWidget {
+public:
+    explicit ClickedToggleAccessible(QAbstractButton* button) : QAccessibleWidget(button, QAccessible::CheckBox) {}
+    QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget()); }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && button()->accessibleName().isEmpty())
+            return button()->text().remove(u'&');
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.checkable = true;
+        s.checked = button()->isChecked();
+        s.pressed = button()->isDown();
+        return s;
+    }
+    QStringList actionNames() const override { return {toggleAction()}; }
+    void doAction(const QString& action) override
+    {
+        if (action == toggleAction() && button()->isEnabled())
+            button()->click();
+    }
+};
+
+QAccessibleInterface* clickedToggleAccessible(const QString&, QObject* object)
+{
+    auto* button = qobject_cast<QAbstractButton*>(object);
+    if (button && button->property(CLICKED_BY_TOGGLE).toBool())
+        return new ClickedToggleAccessible(button);
+    return nullptr;
+}
+
+// toggle: a button that stays pressed (a view button, the memo button).
+QToolButton* toolButton(QWidget* parent, const char* name, const QString& caption, QRect geometry, bool toggle = false)
 {
     auto* b = named(new QToolButton(parent), name);
+    if (toggle) {
+        // Before anything of the button is told to assistive technology, which keeps
+        // the interface it first finds.
+        QAccessible::installFactory(clickedToggleAccessible);
+        b->setProperty(CLICKED_BY_TOGGLE, true);
+        b->setCheckable(true);
+    }
     b->setText(caption);
     b->setGeometry(geometry);
     b->setFocusPolicy(Qt::NoFocus);
@@ -130,21 +179,24 @@ void TForm1::buildLayout()
     Panel5->setToolTip(QStringLiteral("View Style"));
     Label1 = named(new QLabel(QStringLiteral("View"), Panel5), "Label1");
     Label1->setGeometry(4, 5, 36, 14);
-    SpeedButton6 = toolButton(Panel5, "SpeedButton6", QStringLiteral("State"), {42, 1, 39, 22});
-    SpeedButton4 = toolButton(Panel5, "SpeedButton4", QStringLiteral("EP1"), {82, 1, 47, 22});
-    SpeedButton5 = toolButton(Panel5, "SpeedButton5", QStringLiteral("EP2"), {128, 1, 49, 22});
+    SpeedButton6 = toolButton(Panel5, "SpeedButton6", QStringLiteral("State"), {42, 1, 39, 22}, true);
+    SpeedButton4 = toolButton(Panel5, "SpeedButton4", QStringLiteral("EP1"), {82, 1, 47, 22}, true);
+    SpeedButton5 = toolButton(Panel5, "SpeedButton5", QStringLiteral("EP2"), {128, 1, 49, 22}, true);
     viewButtons = new QButtonGroup(this);
     viewButtons->setObjectName(QStringLiteral("ViewGroup"));
     viewButtons->setExclusive(true);
-    for (QToolButton* b : {SpeedButton6, SpeedButton4, SpeedButton5}) {
-        b->setCheckable(true);
+    for (QToolButton* b : {SpeedButton6, SpeedButton4, SpeedButton5})
         viewButtons->addButton(b);
-    }
     SpeedButton6->setChecked(true);
-    SpeedButton1 = toolButton(Panel5, "SpeedButton1", QString(), {184, 0, 23, 22});
-    SpeedButton1->setCheckable(true);
+    // The view buttons take no focus; from the keyboard they are Ctrl+1, Ctrl+2, Ctrl+3.
+    SpeedButton6->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+    SpeedButton4->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
+    SpeedButton5->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_3));
+    SpeedButton1 = toolButton(Panel5, "SpeedButton1", QString(), {184, 0, 23, 22}, true);
     SpeedButton1->setIcon(memoIcon());
     SpeedButton1->setToolTip(QStringLiteral("MemoWindow on/off"));
+    // Buttons that show a picture only are named by their hint.
+    SpeedButton1->setAccessibleName(SpeedButton1->toolTip());
 
     // Only the "Down" hint is shown; the others are kept for accessibility tools.
     SBadd = toolButton(Panel1, "SBadd", QStringLiteral("+"), {224, 0, 23, 22});
@@ -153,10 +205,11 @@ void TForm1::buildLayout()
     SBdel->setAccessibleDescription(QStringLiteral("Delete"));
     SBup = toolButton(Panel1, "SBup", QString(), {272, 0, 23, 22});
     SBup->setIcon(arrowIcon(true));
-    SBup->setAccessibleDescription(QStringLiteral("Up"));
+    SBup->setAccessibleName(QStringLiteral("Up"));
     SBdown = toolButton(Panel1, "SBdown", QString(), {296, 0, 23, 22});
     SBdown->setIcon(arrowIcon(false));
     SBdown->setToolTip(QStringLiteral("Down"));
+    SBdown->setAccessibleName(SBdown->toolTip());
     BtnTool = named(new QPushButton(QStringLiteral("SubTool"), Panel1), "BtnTool");
     BtnTool->setGeometry(328, 0, 65, 25);
     BtnTool->setFocusPolicy(Qt::NoFocus);
@@ -185,6 +238,7 @@ void TForm1::buildLayout()
                           QStringLiteral("Noto Sans CJK JP")});
     gridFont.setPixelSize(13);
     DrawGrid1->setFont(gridFont);
+    DrawGrid1->setAccessibleName(QStringLiteral("Roster"));
     DrawGrid1->setColCount(18);
     DrawGrid1->setRowCount(3);
     Panel4 = named(new QFrame(Splitter1), "Panel4");
@@ -192,6 +246,7 @@ void TForm1::buildLayout()
     memoLayout->setContentsMargins(0, 0, 0, 0);
     Memo1 = named(new QPlainTextEdit(Panel4), "Memo1");
     Memo1->setPlainText(QStringLiteral("Memo1"));
+    Memo1->setAccessibleName(QStringLiteral("Memo"));
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setTabChangesFocus(true);
     memoLayout->addWidget(Memo1);
@@ -254,6 +309,7 @@ void TForm1::buildLayout()
         guard([&] { DrawGrid1DrawCell(p, c, r, rect); });
     });
     DrawGrid1->setBeforeClick([this] { return editors_->closeBeforeClick(); });
+    DrawGrid1->setCellText([this](int c, int r) { return cellReadText(c, r); });
 }
 
 void TForm1::buildMenu()
@@ -264,25 +320,28 @@ void TForm1::buildMenu()
         const char* name;
         const char* caption;
         void (TForm1::*handler)();
+        QKeySequence shortcut{};
     };
+    // A menu caption's "&" marks its Alt key; the caption shows without it.
     auto addMenu = [this](const char* name, const char* caption, std::initializer_list<Entry> entries) {
         QMenu* menu = named(MainMenu1->addMenu(QString::fromLatin1(caption)), name);
         for (const Entry& e : entries) {
             QAction* a = menu->addAction(QString::fromLatin1(e.caption));
             a->setObjectName(QString::fromLatin1(e.name));
+            a->setShortcut(e.shortcut);
             if (e.handler)
                 connectGuarded(a, &QAction::triggered, this, [this, h = e.handler] { (this->*h)(); });
         }
     };
-    addMenu("File1", "File",
-            {{"Load1", "Load", &TForm1::Load1Click},
-             {"Save1", "Save", &TForm1::Save1Click},
+    addMenu("File1", "&File",
+            {{"Load1", "Load", &TForm1::Load1Click, QKeySequence(Qt::CTRL | Qt::Key_O)},
+             {"Save1", "Save", &TForm1::Save1Click, QKeySequence(Qt::CTRL | Qt::Key_S)},
              {"N1", "-----", nullptr},
              {"Import1", "Import-Ver2", &TForm1::Import1Click},
              {"Export1", "Export-CVS", &TForm1::Export1Click},
              {"N2", "Export-HTML", &TForm1::N2Click},
              {"Exit1", "Export-XML", &TForm1::Exit1Click}});
-    addMenu("Option1", "Option", {{"Version1", "Option", &TForm1::Version1Click}});
+    addMenu("Option1", "&Option", {{"Version1", "Option", &TForm1::Version1Click}});
 }
 
 bool TForm1::event(QEvent* event)

@@ -123,6 +123,8 @@ public:
     void repaintGrid();
     // The text a cell shows, empty for the emblem column; what DrawGrid1DrawCell writes.
     QString cellText(int col, int row) const;
+    // What assistive technology reads for a cell: its text, the section ID's name for the emblem.
+    QString cellReadText(int col, int row) const;
     // The pictures the program draws itself, ImageList1 and Image1's, are made at the
     // window's device pixel ratio; this re-makes them when that ratio has changed
     // (first showing, a move to another screen), the strip with what it showed.

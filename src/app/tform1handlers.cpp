@@ -55,6 +55,7 @@ void TForm1::setViewMode(int mode)
     DrawGrid1->setColCount(columnCount(view));
     dispmode = dispmodeOf(view);
     viewButton(*this, view)->setChecked(true);
+    DrawGrid1->setAccessibleDescription(viewButton(*this, view)->text());
     // Hidden without a commit: the callers commit first when they mean to.
     editors_->dropEditor();
     repaintGrid();
@@ -67,7 +68,7 @@ void TForm1::SpeedButton5Click() { switchView(*this, ViewMode::Ep2); }
 
 void TForm1::repaintGrid()
 {
-    DrawGrid1->viewport()->update();
+    DrawGrid1->cellsChanged();
 }
 
 QString TForm1::cellText(int col, int row) const
@@ -78,6 +79,13 @@ QString TForm1::cellText(int col, int row) const
     if (row < 0 || static_cast<std::size_t>(row) >= rows.size())
         return {};
     return qvr::cellText(*rows[static_cast<std::size_t>(row)], viewMode(), col, row);
+}
+
+QString TForm1::cellReadText(int col, int row) const
+{
+    if (row > 0 && col == IdColumn && static_cast<std::size_t>(row) < sheet()->size())
+        return sectionIdName(*(*sheet())[static_cast<std::size_t>(row)]);
+    return cellText(col, row);
 }
 
 void TForm1::DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRect& rect)

@@ -197,6 +197,15 @@ TForm2::TForm2(const std::string& soundfile, qvr::AlarmPlayer* player, QWidget* 
     setTabOrder(CBB, Edit2);
     setTabOrder(Edit2, CBType);
 
+    // Without names of their own, boxes inside a group are read by the group's title.
+    MaskEdit1->setAccessibleName(QStringLiteral("Length"));
+    CRep->setAccessibleName(Label1->text());
+    SpeedButton1->setAccessibleName(QStringLiteral("Sound"));
+    Edit1->setAccessibleName(QStringLiteral("Name"));
+    Edit2->setAccessibleName(QStringLiteral("Result"));
+    CBB->setAccessibleName(CBB->text());
+    CBType->setAccessibleName(QStringLiteral("Class"));
+
     // CBB and CBType have no handlers: a new choice counts from the next name change.
     qvr::connectGuarded(Button1, &QPushButton::clicked, this, [this](auto&&...) { Button1Click(); });
     qvr::connectGuarded(Timer1, &QTimer::timeout, this, [this](auto&&...) { Timer1Timer(); });

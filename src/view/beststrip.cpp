@@ -1,5 +1,6 @@
 #include "view/beststrip.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QtMath>
 #include <algorithm>
@@ -61,12 +62,21 @@ std::vector<StripBox> boxesOf(ViewMode view, const BestTimes& best)
     return boxes;
 }
 
+// The strip reads as a label: its name is the text of its boxes.
+QAccessibleInterface* bestStripAccessible(const QString&, QObject* object)
+{
+    if (auto* strip = qobject_cast<TBestStrip*>(object))
+        return new QAccessibleWidget(strip, QAccessible::StaticText);
+    return nullptr;
+}
+
 } // namespace
 
 TBestStrip::TBestStrip(QWidget* parent) : QWidget(parent)
 {
     setFixedSize(SIZE);
     setPixelRatio(1.0);
+    QAccessible::installFactory(bestStripAccessible);
 }
 
 void TBestStrip::setPixelRatio(qreal ratio)
@@ -124,6 +134,9 @@ void TBestStrip::paintPicture()
     }
     p.end();
     update();
+    const QString read = text();
+    if (accessibleName() != read)  // a redraw at another pixel ratio tells nothing new
+        setAccessibleName(read);
 }
 
 void TBestStrip::paintEvent(QPaintEvent*)

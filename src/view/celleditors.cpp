@@ -110,6 +110,9 @@ CellEditors::CellEditors(RosterSheet& sheet, DrawGrid& grid, QWidget& pane, QPla
 
     LBID = makePicker(pane, "LBID", QSize(81, 121), SECTION_ID_NAMES);
     LBType = makePicker(pane, "LBType", QSize(65, 137), CLASS_NAMES);
+    // Named as the grid's header names the column they edit.
+    LBID->setAccessibleName(headerText(ViewMode::State, IdColumn));
+    LBType->setAccessibleName(headerText(ViewMode::State, ClassColumn));
     for (QListWidget* picker : {LBID, LBType}) {
         picker->installEventFilter(this);
         picker->viewport()->installEventFilter(this);
@@ -129,6 +132,10 @@ bool CellEditors::eventFilter(QObject* watched, QEvent* event)
                 guard([&] { ME1KeyDown(key); });
                 return true;
             }
+            if (key == Qt::Key_Escape) {
+                restoreMe1();
+                return true;
+            }
         } else if (event->type() == QEvent::FocusOut && me1Open_ && leavesForReal(event)) {
             // A commit that fails keeps the editor, and the focus, where they are.
             if (!guard([this] { ME1Exit(); }))
@@ -138,8 +145,22 @@ bool CellEditors::eventFilter(QObject* watched, QEvent* event)
                 });
         }
     } else if (watched == LBID || watched == LBType) {
+        auto* list = static_cast<QListWidget*>(watched);
         if (event->type() == QEvent::FocusOut && leavesForReal(event))
-            guard([&] { LBTypeExit(static_cast<QListWidget*>(watched)); });
+            guard([&] { LBTypeExit(list); });
+        if (event->type() == QEvent::KeyPress) {
+            // From the keyboard: Enter chooses as a left-button release does, Escape leaves unchanged.
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                guard([&] { LBTypeMouseUp(list, Qt::LeftButton); });
+                return true;
+            }
+            if (key == Qt::Key_Escape) {
+                guard([&] { LBTypeExit(list); });
+                grid_.setFocus(Qt::OtherFocusReason);
+                return true;
+            }
+        }
     } else if (watched == LBID->viewport() || watched == LBType->viewport()) {
         if (event->type() == QEvent::MouseButtonRelease) {
             auto* list = watched == LBID->viewport() ? LBID : LBType;
@@ -237,7 +258,9 @@ void CellEditors::openMe1(int col, ViewMode view, const QRect& cell)
         }
     }
     ME1->setGeometry(at.x() - 1, at.y() - 2, grid_.colWidth(col), ME1_HEIGHT);
+    ME1->setAccessibleName(headerText(view, col));
     ME1->setText(text);
+    me1Opening_ = text;
     me1Loaded_ = ME1->text();
     me1Tag_ = col;
     me1View_ = view;
@@ -260,6 +283,12 @@ void CellEditors::openPicker(QListWidget* picker, int index, const QRect& cell)
     picker->show();
     picker->raise();
     picker->setFocus(Qt::OtherFocusReason);
+}
+
+void CellEditors::restoreMe1()
+{
+    ME1->setText(me1Opening_);
+    ME1->selectAll();
 }
 
 void CellEditors::ME1KeyDown(int key)

@@ -58,6 +58,8 @@ protected:
 private:
     void openMe1(int col, ViewMode view, const QRect& cell);
     void openPicker(QListWidget* picker, int index, const QRect& cell);
+    // Escape: the text the editor was opened with, still open.
+    void restoreMe1();
     void loadMemo(const QString& text);
     void refuseUncodableMemoText(int position, int added);
 
@@ -69,7 +71,8 @@ private:
     bool me1Open_ = false;
     int me1Tag_ = 0;       // the column the editor edits
     ViewMode me1View_ = ViewMode::State;
-    QString me1Loaded_;    // the text the editor was opened with
+    QString me1Opening_;   // the text the editor was opened with
+    QString me1Loaded_;    // the same as the editor gives it back
     bool fixingMemo_ = false;
     QString memoLoaded_;   // the memo text as loaded, to keep bytes the editor cannot show
 };

@@ -1,5 +1,8 @@
 #include "view/drawgrid.h"
 
+#include "view/drawgridaccessible.h"
+
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,26 +21,76 @@ DrawGrid::DrawGrid(QWidget* parent) : QAbstractScrollArea(parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setAutoFillBackground(false);
     viewport()->setMouseTracking(false);
+    installDrawGridAccessibility();
 }
 
 void DrawGrid::setColCount(int count)
 {
+    const bool changed = std::max(count, 0) != colCount();
     colWidths_.resize(static_cast<std::size_t>(std::max(count, 0)), defaultColWidth_);
     curCol_ = std::clamp(curCol_, fixedCols_, std::max(fixedCols_, count - 1));
     anchorCol_ = std::clamp(anchorCol_, fixedCols_, std::max(fixedCols_, count - 1));
     leftCol_ = std::clamp(leftCol_, fixedCols_, std::max(fixedCols_, count - 1));
     updateScrollBars();
     viewport()->update();
+    if (changed)
+        announceModelReset();
 }
 
 void DrawGrid::setRowCount(int count)
 {
+    const bool changed = std::max(count, 0) != rowCount_;
     rowCount_ = std::max(count, 0);
     curRow_ = std::clamp(curRow_, fixedRows_, std::max(fixedRows_, rowCount_ - 1));
     anchorRow_ = std::clamp(anchorRow_, fixedRows_, std::max(fixedRows_, rowCount_ - 1));
     topRow_ = std::clamp(topRow_, fixedRows_, std::max(fixedRows_, rowCount_ - 1));
     updateScrollBars();
     viewport()->update();
+    if (changed)
+        announceModelReset();
+}
+
+void DrawGrid::cellsChanged()
+{
+    viewport()->update();
+    if (!QAccessible::isActive() || rowCount_ == 0 || colCount() == 0)
+        return;
+    QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::DataChanged);
+    event.setFirstRow(0);
+    event.setLastRow(rowCount_ - 1);
+    event.setFirstColumn(0);
+    event.setLastColumn(colCount() - 1);
+    QAccessible::updateAccessibility(&event);
+}
+
+// Rows or columns came or went: the cells known so far no longer stand where they were.
+void DrawGrid::announceModelReset()
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::ModelReset);
+    QAccessible::updateAccessibility(&event);
+}
+
+// The highlight moved: it selects the cell (or widens the range) and, with the focus, focuses it.
+void DrawGrid::announceCurrent(bool extended)
+{
+    if (!QAccessible::isActive() || curCol_ >= colCount() || curRow_ >= rowCount_)
+        return;
+    const int index = cellIndex(curCol_, curRow_);
+    if (extended) {
+        QAccessibleEvent within(this, QAccessible::SelectionWithin);
+        QAccessible::updateAccessibility(&within);
+    } else {
+        QAccessibleEvent selection(this, QAccessible::Selection);
+        selection.setChild(index);
+        QAccessible::updateAccessibility(&selection);
+    }
+    if (hasFocus()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(index);
+        QAccessible::updateAccessibility(&focus);
+    }
 }
 
 void DrawGrid::setColWidth(int col, int width)
@@ -145,10 +198,10 @@ void DrawGrid::mouseToCell(int x, int y, int& col, int& row) const
     }
 }
 
-bool DrawGrid::isSelected(int col, int row) const
+QRect DrawGrid::selectedRange() const
 {
-    return col >= std::min(curCol_, anchorCol_) && col <= std::max(curCol_, anchorCol_) &&
-           row >= std::min(curRow_, anchorRow_) && row <= std::max(curRow_, anchorRow_);
+    return QRect(QPoint(std::min(curCol_, anchorCol_), std::min(curRow_, anchorRow_)),
+                 QPoint(std::max(curCol_, anchorCol_), std::max(curRow_, anchorRow_)));
 }
 
 void DrawGrid::paintEvent(QPaintEvent*)
@@ -292,34 +345,45 @@ void DrawGrid::moveCurrent(int col, int row, bool extend)
     }
     scrollIntoView(curCol_, curRow_);
     viewport()->update();
+    announceCurrent(extend);
 }
 
-void DrawGrid::press(QMouseEvent* event)
+void DrawGrid::press(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos)
 {
     // An open editor is closed first; a commit that fails keeps it and drops the click.
     if (beforeClick_ && !beforeClick_())
         return;
     setFocus(Qt::MouseFocusReason);
-    const QPoint pos = event->position().toPoint();
     int c = -1;
     int r = -1;
     mouseToCell(pos.x(), pos.y(), c, r);
-    if (c >= fixedCols_ && r >= fixedRows_ && event->button() == Qt::LeftButton) {
-        moveCurrent(c, r, event->modifiers() & Qt::ShiftModifier);
+    if (c >= fixedCols_ && r >= fixedRows_ && button == Qt::LeftButton) {
+        moveCurrent(c, r, modifiers & Qt::ShiftModifier);
         selecting_ = true;
     }
-    emit mouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
+    emit mouseDown(button, modifiers, pos.x(), pos.y());
+}
+
+// The keyboard's click: a press in the middle of the highlighted cell, brought into view.
+void DrawGrid::pressCurrent(Qt::MouseButton button)
+{
+    if (curCol_ >= colCount() || curRow_ >= rowCount_)
+        return;
+    scrollIntoView(curCol_, curRow_);
+    const QRect rect = cellRect(curCol_, curRow_);
+    if (!rect.isEmpty())
+        press(button, Qt::NoModifier, rect.center());
 }
 
 void DrawGrid::mousePressEvent(QMouseEvent* event)
 {
-    press(event);
+    press(event->button(), event->modifiers(), event->position().toPoint());
 }
 
 void DrawGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // The second press of a double click is a press like any other.
-    press(event);
+    press(event->button(), event->modifiers(), event->position().toPoint());
 }
 
 void DrawGrid::mouseMoveEvent(QMouseEvent* event)
@@ -340,6 +404,16 @@ void DrawGrid::keyPressEvent(QKeyEvent* event)
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     const int pitch = rowHeight_ + lineWidth_;
     const int page = std::max(1, (viewport()->height() - fixedRows_ * pitch) / pitch);
+    // The keyboard's clicks on the highlighted cell; a held key does not repeat them,
+    // or it would open and commit an editor over and over.
+    const bool leftClick = event->key() == Qt::Key_F2 || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool rightClick = event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && extend);
+    if (leftClick || rightClick) {
+        if (!event->isAutoRepeat())
+            pressCurrent(leftClick ? Qt::LeftButton : Qt::RightButton);
+        event->accept();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Up: moveCurrent(curCol_, curRow_ - 1, extend); break;
     case Qt::Key_Down: moveCurrent(curCol_, curRow_ + 1, extend); break;
@@ -389,6 +463,14 @@ void DrawGrid::focusInEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
+    // After the toolkit has told that the grid took the focus, tell which cell has it.
+    if (QAccessible::isActive())
+        QMetaObject::invokeMethod(
+            this, [this] {
+                if (hasFocus())
+                    announceCurrent(false);
+            },
+            Qt::QueuedConnection);
 }
 
 void DrawGrid::focusOutEvent(QFocusEvent* event)

@@ -2,10 +2,13 @@
 // A grid whose cells the program draws on request: one fixed header row and one
 // fixed number column that stay while the body scrolls by whole rows and columns,
 // lines between cells, a highlighted current cell with a range selection, and the
-// usual keyboard moves. It holds no cell data of its own.
+// usual keyboard moves. It holds no cell data of its own. F2 or Enter presses the
+// highlighted cell as a left click does, the menu key (or Shift+F10) as a right click.
+// Assistive technology reads it as a table (drawgridaccessible).
 
 #include <QAbstractScrollArea>
 #include <QRect>
+#include <QString>
 #include <functional>
 #include <vector>
 
@@ -28,6 +31,16 @@ public:
     using BeforeClick = std::function<bool()>;
     void setBeforeClick(BeforeClick beforeClick) { beforeClick_ = std::move(beforeClick); }
 
+    // The text a cell shows, for assistive technology; the header texts included.
+    using CellText = std::function<QString(int col, int row)>;
+    void setCellText(CellText cellText) { cellText_ = std::move(cellText); }
+    QString cellText(int col, int row) const { return cellText_ ? cellText_(col, row) : QString(); }
+
+    // The program's data behind the cells changed: repaint, and tell assistive technology.
+    void cellsChanged();
+
+    static constexpr int fixedColCount() { return fixedCols_; }
+    static constexpr int fixedRowCount() { return fixedRows_; }
     int colCount() const { return static_cast<int>(colWidths_.size()); }
     void setColCount(int count);
     int rowCount() const { return rowCount_; }
@@ -36,6 +49,12 @@ public:
     void setColWidth(int col, int width);
     int defaultColWidth() const { return defaultColWidth_; }
     int rowHeight() const { return rowHeight_; }
+
+    // The position of a cell among the grid's accessible children, row by row.
+    int cellIndex(int col, int row) const { return row * colCount() + col; }
+    // The highlighted range: columns across, rows down, the current cell at one corner.
+    QRect selectedRange() const;
+    bool isSelected(int col, int row) const { return selectedRange().contains(col, row); }
 
     int col() const { return curCol_; }
     int row() const { return curRow_; }
@@ -74,11 +93,13 @@ protected:
 private:
     int colLeft(int col) const;  // viewport x of a shown column, or -1
     int rowTop(int row) const;   // viewport y of a shown row, or -1
-    bool isSelected(int col, int row) const;
     void moveCurrent(int col, int row, bool extend);
     void scrollIntoView(int col, int row);
     void updateScrollBars();
-    void press(QMouseEvent* event);
+    void press(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
+    void pressCurrent(Qt::MouseButton button);
+    void announceCurrent(bool extended);
+    void announceModelReset();
 
     static constexpr int fixedCols_ = 1;
     static constexpr int fixedRows_ = 1;
@@ -95,6 +116,7 @@ private:
     int leftCol_ = 1;
     bool selecting_ = false;
     DrawCell drawCell_;
+    CellText cellText_;
     BeforeClick beforeClick_;
 };
 
