@@ -22,7 +22,7 @@ install(FILES data/qvrutl.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applicati
 install(FILES data/org.example.qvrutl.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
         COMPONENT system)
 install(FILES data/qvrutl.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages COMPONENT system)
-install(FILES src/app/qvrutl.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+install(FILES src/gui/app/qvrutl.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         COMPONENT system)
 foreach(size ${QVR_ICON_SIZES})
     install(FILES data/icons/qvrutl-${size}.png
@@ -51,7 +51,7 @@ install(FILES examples/qvrutl.pd3 examples/defhead.htm DESTINATION examples
         COMPONENT portable EXCLUDE_FROM_ALL)
 install(FILES examples/defhead.htm LICENSE DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
 install(FILES data/qvrutl.desktop DESTINATION share/applications COMPONENT portable EXCLUDE_FROM_ALL)
-install(FILES src/app/qvrutl.svg DESTINATION share/icons/hicolor/scalable/apps
+install(FILES src/gui/app/qvrutl.svg DESTINATION share/icons/hicolor/scalable/apps
         COMPONENT portable EXCLUDE_FROM_ALL)
 foreach(size ${QVR_ICON_SIZES})
     install(FILES data/icons/qvrutl-${size}.png DESTINATION share/icons/hicolor/${size}x${size}/apps

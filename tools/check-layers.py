@@ -32,7 +32,9 @@ def module_of(path: Path, src: Path) -> str:
 
 
 def resolve(name: str, own_root: str, src: Path):
-    for root in dict.fromkeys([own_root, "core"]):
+    # The core's own include path stops at its root; looking into the windows
+    # as well finds the include it must not have.
+    for root in dict.fromkeys([own_root, "core", "gui"]):
         candidate = src / root / name
         if candidate.exists():
             return candidate

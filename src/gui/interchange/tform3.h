@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "interchange/exportoptions.h"
+#include "settings/exportoptions.h"
 
 class QCheckBox;
 class QGroupBox;

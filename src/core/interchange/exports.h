@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "interchange/exportoptions.h"
+#include "settings/exportoptions.h"
 #include "interchange/linelist.h"
 #include "roster/charrecord.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "interchange/exportoptions.h"
+#include "settings/exportoptions.h"
 
 namespace qvr {
 

@@ -1,9 +1,0 @@
-list(APPEND QVR_CORE_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/linelist.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/exports.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ver2import.cpp
-)
-list(APPEND QVR_GUI_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/tform3.h
-    ${CMAKE_CURRENT_LIST_DIR}/tform3.cpp
-)

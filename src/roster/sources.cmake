@@ -1,7 +1,0 @@
-list(APPEND QVR_CORE_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/charrecord.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/timevalue.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/rosterfile.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/rostersheet.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/recovery.cpp
-)

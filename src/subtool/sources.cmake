@@ -1,7 +1,0 @@
-list(APPEND QVR_CORE_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/sectionid.cpp
-)
-list(APPEND QVR_GUI_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/tform2.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/tform2.h
-)
