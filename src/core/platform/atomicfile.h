@@ -39,7 +39,7 @@ public:
     void commit();
 
 private:
-    static constexpr std::size_t CHUNK = 256 * 1024;
+    static constexpr std::size_t CHUNK = std::size_t{256} * 1024;
     void drain();
     void writeOut(std::string_view bytes);
 

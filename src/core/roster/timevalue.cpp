@@ -27,10 +27,10 @@ public:
         // Most records hold no time at or below a stage's best so far: this test has
         // no branch per stage, so the walk runs at the speed of reading the times.
         const Times& times = rec.*field_;
-        bool reachesBest = false;
+        unsigned reachesBest = 0;
         for (std::size_t i = 0; i < stages; ++i)
-            reachesBest |= (times[i] != 0) & (timeMagnitude(times[i]) <= best_[i]);
-        if (reachesBest) [[unlikely]]
+            reachesBest |= static_cast<unsigned>(times[i] != 0) & static_cast<unsigned>(timeMagnitude(times[i]) <= best_[i]);
+        if (reachesBest != 0) [[unlikely]]
             take(rec.*field_);
     }
 

@@ -41,7 +41,7 @@ std::string writeFolderOf(const std::string& file)
 
 std::string chooseSettingsPath(const std::string& programPath, const std::string& configHome)
 {
-    const std::string beside = settingsPathFor(programPath);
+    std::string beside = settingsPathFor(programPath);
     const bool installed = isFolder(folderOf(programPath) + "/../share/qvrutl");
     const std::string folder = writeFolderOf(beside);
     if ((!installed && isFolder(folder) && ::access(folder.c_str(), W_OK | X_OK) == 0) || configHome.empty())
