@@ -110,32 +110,6 @@ private slots:
         QCOMPARE(w.roster[1]->ep2time[5], std::abs(after));
     }
 
-    void overtakenBestKeepsItsMark()
-    {
-        FormFixture f;
-        TForm1& w = f.start();
-        w.setViewMode(1);
-        f.click(6, 1);
-        typeAndEnter(w, QStringLiteral("500"));
-        QCOMPARE(w.roster[1]->ep1time[0], -300);
-        f.click(6, 2);
-        typeAndEnter(w, QStringLiteral("400"));
-        QCOMPARE(w.roster[2]->ep1time[0], -240);
-        QCOMPARE(w.roster[1]->ep1time[0], -300);
-        QCOMPARE(w.best.ep1best[0], 240);
-    }
-
-    void editingTheTotalHasNoLastingEffect()
-    {
-        FormFixture f;
-        TForm1& w = f.start();
-        w.setViewMode(1);
-        w.roster[1]->ep1time[0] = 100;
-        f.click(15, 1);
-        typeAndEnter(w, QStringLiteral("90000"));
-        QCOMPARE(w.roster[1]->ep1time[9], 100);
-    }
-
     void statusValue()
     {
         FormFixture f;
