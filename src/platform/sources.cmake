@@ -8,7 +8,8 @@ list(APPEND QVR_GUI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/errorreport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/filedialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/filedialog.h
-    ${CMAKE_CURRENT_LIST_DIR}/alarm.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/alarm.h
+    ${CMAKE_CURRENT_LIST_DIR}/lazyalarm.cpp
     ${CMAKE_CURRENT_LIST_DIR}/qtext.cpp
     ${CMAKE_CURRENT_LIST_DIR}/designedwindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/designedwindow.h
