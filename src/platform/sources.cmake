@@ -3,6 +3,7 @@ list(APPEND QVR_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/cp932.cpp
     ${CMAKE_CURRENT_LIST_DIR}/atomicfile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/filereader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/bulkmemory.cpp
 )
 list(APPEND QVR_GUI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/errorreport.cpp
