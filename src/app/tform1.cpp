@@ -1,5 +1,6 @@
 #include "app/tform1.h"
 
+#include "app/windowfonts.h"
 #include "platform/error.h"
 #include "platform/errorreport.h"
 #include "platform/filedialog.h"
@@ -32,15 +33,6 @@ using namespace qvr;
 namespace {
 
 const char* const ROSTER_FILTER = "QVRUTL_Ver3(*.pd3)|*.pd3";
-
-QFont windowFont()
-{
-    QFont f;
-    f.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"),
-                   QStringLiteral("DejaVu Sans")});
-    f.setPixelSize(12);
-    return f;
-}
 
 template <typename W>
 W* named(W* widget, const char* name)
@@ -159,7 +151,7 @@ void TForm1::buildLayout()
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QVR Utility ver3"));
-    setFont(windowFont());
+    setFont(mainWindowFont());
     resize(880, 413);
 
     auto* central = named(new QWidget(this), "Form1Client");
@@ -229,11 +221,7 @@ void TForm1::buildLayout()
     Splitter1->setHandleWidth(8);
     Splitter1->setChildrenCollapsible(false);
     DrawGrid1 = named(new DrawGrid(Splitter1), "DrawGrid1");
-    QFont gridFont;
-    gridFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
-                          QStringLiteral("Noto Sans CJK JP")});
-    gridFont.setPixelSize(13);
-    DrawGrid1->setFont(gridFont);
+    DrawGrid1->setFont(gridFont());
     DrawGrid1->setColCount(18);
     DrawGrid1->setRowCount(3);
     Panel4 = named(new QFrame(Splitter1), "Panel4");
