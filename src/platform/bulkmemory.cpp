@@ -26,14 +26,6 @@ void populate(void* from, std::size_t bytes)
     (void)::madvise(reinterpret_cast<void*>(start), length, MADV_POPULATE_WRITE);
 }
 
-void* mapPopulated(std::size_t bytes)
-{
-    void* p = mapUnpopulated(bytes);
-    if (p)
-        populate(p, bytes);
-    return p;
-}
-
 void unmapBulk(void* block, std::size_t bytes)
 {
     ::munmap(block, bytes);

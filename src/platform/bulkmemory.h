@@ -5,16 +5,11 @@
 
 namespace qvr {
 
-// Fresh memory of `bytes` bytes, in large pages where the system offers them, with
-// every page already mapped: one call instead of a page fault per page as the block
-// is first written. Null when the system refuses.
-void* mapPopulated(std::size_t bytes);
-
-// The same, but with pages mapped only as populate() asks for them.
+// Fresh memory of `bytes` bytes, in large pages where the system offers them, whose
+// pages populate() maps ahead of their first writes: one call per step instead of
+// a page fault per page. Null when the system refuses.
 void* mapUnpopulated(std::size_t bytes);
 void populate(void* from, std::size_t bytes);
-
-// Gives back what the two above made.
 void unmapBulk(void* block, std::size_t bytes);
 
 } // namespace qvr

@@ -9,7 +9,9 @@
 
 namespace qvr {
 
+// The buffer is on the heap, large enough that the reads cost few system calls.
 FileReader::FileReader(const std::string& path)
+    : storage_(new char[BUFFER_SIZE]), buffer_(storage_.get())
 {
     // Non-blocking, so that a FIFO given as the file cannot hang the open.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);

@@ -1,10 +1,11 @@
 #pragma once
-// Sequential reads of a file through one small buffer, for readers that take a
+// Sequential reads of a file through one buffer, for readers that take a
 // file apart as it comes instead of first holding all of its bytes.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace qvr {
@@ -47,7 +48,7 @@ public:
         consume(n);
         return p;
     }
-    static constexpr std::size_t BUFFER_SIZE = 1 << 16;
+    static constexpr std::size_t BUFFER_SIZE = 1 << 18;
 
 private:
     // Whole pieces already in the buffer are handed out inline; the rest here.
@@ -64,7 +65,8 @@ private:
     int fd_ = -1;
     bool failed_ = false;
     std::size_t remaining_ = 0;
-    char buffer_[BUFFER_SIZE];
+    std::unique_ptr<char[]> storage_;
+    char* buffer_;
     std::size_t begin_ = 0;  // unread bytes of the buffer: [begin_, end_)
     std::size_t end_ = 0;
 };

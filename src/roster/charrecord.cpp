@@ -12,9 +12,10 @@ namespace qvr {
 // 100,000 separate blocks (and its handing freed heap back to the system between
 // loads) cost several times the reading itself. Records therefore come from slabs
 // that are never given back: freed records' slots serve first, then the slab in
-// use is cut in order. A load reserves one slab for all its records, mapped in one
-// go (the fresh pages of a large roster, faulted in one at a time, cost more than
-// reading the file). Each thread keeps its own slots, so no lock is needed. Under
+// use is cut in order. A load reserves one slab for all its records, mapped by
+// itself with its pages mapped ahead of the records in steps (the fresh pages of a
+// large roster, faulted in one at a time, cost more than reading the file; not all
+// at once, since a damaged file may promise more records than it holds). Each thread keeps its own slots, so no lock is needed. Under
 // the address sanitizer every record is a block of its own again, so that a use
 // after free is still caught.
 #if defined(__SANITIZE_ADDRESS__)
@@ -38,6 +39,7 @@ struct FreeSlot {
 [[maybe_unused]] thread_local std::size_t freeSlotCount = 0;
 [[maybe_unused]] thread_local char* slabNext = nullptr;  // the uncut rest of the slab in use
 [[maybe_unused]] thread_local char* slabEnd = nullptr;
+[[maybe_unused]] thread_local char* slabPopulated = nullptr;  // end of the pages mapped ahead
 [[maybe_unused]] constexpr std::size_t SLOTS_PER_SLAB = 1024;
 [[maybe_unused]] constexpr std::size_t MAPPED_SLAB_BYTES = std::size_t(1) << 20;
 
@@ -50,11 +52,20 @@ struct FreeSlot {
         ++freeSlotCount;
     }
     const std::size_t bytes = count * sizeof(CharRecord);
-    void* slab = bytes >= MAPPED_SLAB_BYTES ? mapPopulated(bytes) : nullptr;
+    void* slab = bytes >= MAPPED_SLAB_BYTES ? mapUnpopulated(bytes) : nullptr;
+    const bool mapped = slab != nullptr;
     if (!slab)
         slab = ::operator new(bytes);
     slabNext = static_cast<char*>(slab);
     slabEnd = slabNext + bytes;
+    slabPopulated = mapped ? slabNext : slabEnd;
+}
+
+[[maybe_unused]] void populateSlabStep()
+{
+    const std::size_t step = std::min<std::size_t>(MAPPED_SLAB_BYTES, static_cast<std::size_t>(slabEnd - slabPopulated));
+    populate(slabPopulated, step);
+    slabPopulated += step;
 }
 
 } // namespace
@@ -70,6 +81,8 @@ void* CharRecord::operator new(std::size_t size)
     }
     if (slabNext == slabEnd)
         startSlab(SLOTS_PER_SLAB);
+    if (slabNext + sizeof(CharRecord) > slabPopulated)
+        populateSlabStep();
     void* p = slabNext;
     slabNext += sizeof(CharRecord);
     return p;

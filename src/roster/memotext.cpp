@@ -10,16 +10,38 @@
 
 namespace qvr {
 
+namespace {
+
+// The mapping of the last large block given back, kept for the next load: its pages
+// are mapped already, and mapping fresh ones is what a large load costs most.
+struct SpareMapping {
+    void* at = nullptr;
+    std::size_t bytes = 0;
+    std::size_t populated = 0;
+};
+thread_local SpareMapping spare;
+
+} // namespace
+
 MemoText::Block* MemoText::Block::make(std::size_t capacity)
 {
     const std::size_t bytes = sizeof(Block) + capacity;
-    void* p = bytes >= MAPPED_BYTES ? mapUnpopulated(bytes) : nullptr;
-    const bool mapped = p != nullptr;
-    if (!p)
-        p = ::operator new(bytes);
-    Block* b = ::new (p) Block;
+    if (bytes < POPULATE_STEP) {
+        Block* b = ::new (::operator new(bytes)) Block;
+        b->capacity_ = b->populated_ = capacity;
+        return b;
+    }
+    SpareMapping m;
+    if (spare.at && spare.bytes >= bytes)
+        std::swap(m, spare);
+    else if ((m.at = mapUnpopulated(bytes)))
+        m.bytes = bytes;
+    else
+        throw std::bad_alloc();
+    Block* b = ::new (m.at) Block;
     b->capacity_ = capacity;
-    b->mapped_ = mapped;
+    b->mapping_ = m.bytes;
+    b->populated_ = std::min(capacity, m.populated > sizeof(Block) ? m.populated - sizeof(Block) : 0);
     return b;
 }
 
@@ -27,18 +49,26 @@ void MemoText::Block::unref(Block* block) noexcept
 {
     if (!block || --block->refs_ > 0)
         return;
-    const bool mapped = block->mapped_;
-    const std::size_t bytes = sizeof(Block) + block->capacity_;
+    const std::size_t mapping = block->mapping_;
+    const std::size_t populated = sizeof(Block) + block->populated_;
     block->~Block();
-    if (mapped)
-        unmapBulk(block, bytes);
-    else
+    if (!mapping) {
         ::operator delete(block);
+        return;
+    }
+    // The larger of the two mappings is kept.
+    if (spare.at && spare.bytes >= mapping) {
+        unmapBulk(block, mapping);
+        return;
+    }
+    if (spare.at)
+        unmapBulk(spare.at, spare.bytes);
+    spare = {block, mapping, populated};
 }
 
 void MemoText::Block::populateFor(std::size_t end) noexcept
 {
-    const std::size_t target = std::min(capacity_, std::max(end, populated_ + MAPPED_BYTES));
+    const std::size_t target = std::min(capacity_, std::max(end, populated_ + POPULATE_STEP));
     populate(bytes() + populated_, target - populated_);
     populated_ = target;
 }

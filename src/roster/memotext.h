@@ -73,17 +73,17 @@ public:
 
 private:
     friend class MemoText;
-    // A large block is mapped by itself and its pages are mapped ahead of the
+    // A large block is a mapping of its own whose pages are mapped ahead of the
     // pieces in steps (not all at once: a damaged file may promise more than it
     // holds), which costs less than a page fault per page.
-    static constexpr std::size_t MAPPED_BYTES = std::size_t(1) << 20;
+    static constexpr std::size_t POPULATE_STEP = std::size_t(1) << 20;
     void populateFor(std::size_t end) noexcept;
 
     std::size_t refs_ = 1;
     std::size_t used_ = 0;
     std::size_t capacity_ = 0;
-    std::size_t populated_ = 0;  // of a mapped block; the others need no help
-    bool mapped_ = false;
+    std::size_t populated_ = 0;  // bytes whose pages are mapped ahead
+    std::size_t mapping_ = 0;    // bytes of a block's own mapping; 0 on the heap
     char* bytes() noexcept { return reinterpret_cast<char*>(this + 1); }
 };
 
@@ -93,7 +93,7 @@ char* MemoText::share(Block& block, std::size_t size)
         release();
     if (size == 0)
         return nullptr;  // an empty memo holds no block
-    if (block.mapped_ && block.used_ + size > block.populated_)
+    if (block.used_ + size > block.populated_)
         block.populateFor(block.used_ + size);
     ++block.refs_;
     data_ = block.bytes() + block.used_;

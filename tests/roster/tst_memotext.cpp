@@ -40,13 +40,22 @@ private slots:
         QVERIFY(kept == *original[2]);
     }
 
-    // Past a megabyte the block is mapped by itself and filled in steps.
-    void largeLoadKeepsEveryMemo()
+    // Past a megabyte the block is a mapping of its own, filled in steps, and the
+    // next large load takes over the mapping of the last one given back.
+    void largeLoadsKeepEveryMemo()
     {
         const Roster original = rosterWithMemos(3000, 700);
-        auto loaded = parseRoster(serializeRoster(original));
-        QVERIFY(loaded);
-        QVERIFY(sameContent(*loaded, original));
+        const std::string bytes = serializeRoster(original);
+        for (int round = 0; round < 3; ++round) {
+            auto loaded = parseRoster(bytes);
+            QVERIFY(loaded);
+            QVERIFY(sameContent(*loaded, original));
+        }
+        auto first = parseRoster(bytes);
+        auto second = parseRoster(bytes);  // while the first still holds its block
+        QVERIFY(first && second);
+        first.reset();
+        QVERIFY(sameContent(*second, original));
     }
 
     void editingOneMemoLeavesTheOthers_data()
