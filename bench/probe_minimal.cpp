@@ -6,7 +6,7 @@
 // bold one and the grid's), so that the same faces are loaded and the same scripts
 // shaped as by the program.
 
-#include "app/windowfonts.h"
+#include "platform/windowfonts.h"
 #include "startup_probe.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "app/tform1.h"
 
-#include "app/windowfonts.h"
+#include "platform/windowfonts.h"
 #include "platform/error.h"
 #include "platform/errorreport.h"
 #include "platform/filedialog.h"

@@ -14,6 +14,7 @@ list(APPEND QVR_GUI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/qtext.cpp
     ${CMAKE_CURRENT_LIST_DIR}/designedwindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/designedwindow.h
+    ${CMAKE_CURRENT_LIST_DIR}/windowfonts.h
     ${CMAKE_CURRENT_LIST_DIR}/qtext.h
     ${CMAKE_CURRENT_LIST_DIR}/programpath.cpp
 )

@@ -1,6 +1,7 @@
 #pragma once
-// The main window's fonts: the window's own (the Japanese design font, else a
-// Japanese face) and the grid's. The start-up benchmark's floor draws in them too.
+// The windows' fonts: the one every window is designed in (the Japanese design
+// font, else a Japanese face) and the grid's. The start-up benchmark's floor draws
+// in them too.
 
 #include <QFont>
 #include <QStringList>
