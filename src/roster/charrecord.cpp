@@ -13,11 +13,12 @@ namespace qvr {
 // loads) cost several times the reading itself. Records therefore come from slabs
 // that are never given back: freed records' slots serve first, then the slab in
 // use is cut in order. A load reserves one slab for all its records, mapped by
-// itself with its pages mapped ahead of the records in steps (the fresh pages of a
-// large roster, faulted in one at a time, cost more than reading the file; not all
-// at once, since a damaged file may promise more records than it holds). Each thread keeps its own slots, so no lock is needed. Under
-// the address sanitizer every record is a block of its own again, so that a use
-// after free is still caught.
+// itself with its pages mapped ahead of the records in steps (the fresh pages of
+// a large roster, faulted in one at a time, cost more than reading the file; not
+// all at once, since a damaged file may promise more records than it holds).
+// Each thread keeps its own slots, so no lock is needed. Under the address
+// sanitizer every record is a block of its own again, so that a use after free
+// is still caught.
 #if defined(__SANITIZE_ADDRESS__)
 #define QVR_RECORD_SLABS 0
 #elif defined(__has_feature)

@@ -89,6 +89,8 @@ public:
     std::size_t remaining() const { return bytes_.size(); }
     bool read(char* dst, std::size_t n)
     {
+        if (n == 0)
+            return true;
         const char* p = take(n);
         if (p)
             std::memcpy(dst, p, n);
