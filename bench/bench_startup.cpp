@@ -12,10 +12,13 @@
 // (VmHWM) at that moment goes into the counters and into a second table, of
 // memory ratios.
 //
-// The time pair: qvrutl with a 1,000-character roster against qtMinimal, target 1.3,
-// in the ratio table and again from alternated starts (printAlternatedTable).
-// qtText and qtTextLibs are steps from the floor towards the program, for
-// information. The memory pair: see printMemoryTable.
+// The time pairs: qvrutl with a 1,000-character roster against qtMinimal, target 1.3,
+// and against qtNames (a window that links what qvrutl links and draws the sample's
+// names in the main window's fonts), target 1.3, in the ratio table and again from
+// alternated starts (printAlternatedTable). qtText and qtTextLibs are steps from the
+// floor towards the program, for information. Growth with the roster: start-up with
+// 100,000 characters, less loadRoster of that file (timed here, warm), against 1.2
+// times start-up with 1,000 (printGrowthTable). The memory pair: see printMemoryTable.
 //
 // QVRBENCH_KEEP=1 keeps the folders (their place is printed) for running a probe by
 // hand: cd into one, QT_QPA_PLATFORM=offscreen ./qvrutl (or ./minimal [--text]).
@@ -63,6 +66,8 @@ constexpr double MEMORY_TARGET = 2.0;
 constexpr int STARTS_PER_ITERATION = 5;
 constexpr const char* EMPTY = "qvrutl/empty";  // the start-up roster (no roster file)
 constexpr const char* LARGE = "qvrutl/100000";
+constexpr const char* SMALL = "qvrutl/1000";
+constexpr double GROWTH_TARGET = 1.2;
 
 // ---- folders ----
 
@@ -108,7 +113,8 @@ TempRoot& tempRoot()
 enum class Probe {
     Minimal,           // one plain window
     MinimalText,       // the same with one line of text (a QLabel)
-    MinimalTextLibs,   // the same, linked with Qt Multimedia like qvrgui
+    MinimalTextLibs,   // the same, linked with Qt Multimedia as qvrgui once was
+    MinimalNames,      // the sample's names in the main window's fonts
     Program,           // qvr::runProgram
 };
 
@@ -147,6 +153,8 @@ void prepare(Config& c)
                   c.exe);
     if (c.probe == Probe::MinimalText || c.probe == Probe::MinimalTextLibs)
         c.arg = "--text";
+    if (c.probe == Probe::MinimalNames)
+        c.arg = "--names";
     if (program) {
         const std::string rosterPath = c.folder + "/roster.pd3";
         if (c.characters >= 0) {
@@ -307,7 +315,8 @@ std::vector<Config>& configs()
         {"qtMinimal", Probe::Minimal, -1},
         {"qtText", Probe::MinimalText, -1},
         {"qtTextLibs", Probe::MinimalTextLibs, -1},
-        {"qvrutl/1000", Probe::Program, 1000},
+        {"qtNames", Probe::MinimalNames, -1},
+        {SMALL, Probe::Program, 1000},
         {EMPTY, Probe::Program, -1},
         {LARGE, Probe::Program, 100000},
     };
@@ -434,8 +443,8 @@ void printAlternatedTable()
 {
     bool header = false;
     for (const Config& c : configs()) {
-        if (!c.alternate || c.alternated[0].empty())
-            continue;
+        if (!c.alternate || c.alternated[0].empty() || c.label == LARGE)
+            continue;  // the large case's pair is the growth table's
         if (!header) {
             std::printf("\n%-34s %-34s %8s %8s  %s\n", "started alternately (median)", "floor", "ratio", "target", "");
             header = true;
@@ -452,6 +461,65 @@ void printAlternatedTable()
     }
 }
 
+Config& config(const std::string& label)
+{
+    for (Config& c : configs())
+        if (c.label == label)
+            return c;
+    std::abort();
+}
+
+// loadRoster of the large case's file, in this process with the file in the page
+// cache; the medians of its iterations, for printGrowthTable.
+std::vector<double>& loadTimes()
+{
+    static std::vector<double> v;
+    return v;
+}
+
+void BM_loadLarge(benchmark::State& state)
+{
+    Config& c = config(LARGE);
+    try {
+        prepare(c);
+    } catch (const std::exception& e) {
+        state.SkipWithError((std::string("cannot prepare the folder: ") + e.what()).c_str());
+        return;
+    }
+    Roster r;
+    for (auto _ : state) {
+        state.PauseTiming();
+        r.clear();
+        state.ResumeTiming();
+        const long long t0 = monotonicNs();
+        if (qvr::loadRoster(c.folder + "/roster.pd3", r) != LoadResult::Loaded)
+            state.SkipWithError("roster did not load");
+        loadTimes().push_back(static_cast<double>(monotonicNs() - t0) * 1e-9);
+    }
+}
+
+// Start-up with the large roster, less its loadRoster, against start-up with the
+// small one, from the starts in which the small case was started right before the
+// large one (medians).
+void printGrowthTable()
+{
+    const Config& large = config(LARGE);
+    if (large.alternated[0].empty() || loadTimes().empty())
+        return;
+    const double big = median(large.alternated[0]);
+    const double small = median(large.alternated[1]);
+    const double load = median(loadTimes());
+    const double ratio = (big - load) / small;
+    std::printf("\n%-34s %-34s %8s %8s  %s\n", "growth with the roster (median)", "floor", "ratio", "target", "");
+    char action[80];
+    char floorText[80];
+    std::snprintf(action, sizeof action, "%s - load %.1f: %.1f ms", LARGE, load * 1e3, (big - load) * 1e3);
+    std::snprintf(floorText, sizeof floorText, "%s: %.1f ms (%zu starts)", SMALL, small * 1e3,
+                  large.alternated[1].size());
+    std::printf("%-34s %-34s %8.2f %8.2f  %s\n", action, floorText, ratio, GROWTH_TARGET,
+                ratio <= GROWTH_TARGET ? "ok" : "MISSED");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -461,22 +529,26 @@ int main(int argc, char** argv)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
 
+    benchmark::RegisterBenchmark("loadRoster/100000", BM_loadLarge)->Unit(benchmark::kMillisecond);
+
     std::vector<qvrbench::Pair> pairs;
-    const Config& minimal = configs()[0];
-    const Config& text = configs()[1];
-    const Config& textLibs = configs()[2];
-    const Config& small = configs()[3];
-    const Config& empty = configs()[4];
-    const Config& large = configs()[5];
-    configs()[3].alternate = &configs()[0];
+    Config& minimal = config("qtMinimal");
+    Config& names = config("qtNames");
+    Config& small = config(SMALL);
+    Config& large = config(LARGE);
+    small.alternate = &names;
+    large.alternate = &small;
     pairs.push_back({reportedName(small), reportedName(minimal), TIME_TARGET});
-    pairs.push_back({reportedName(text), reportedName(minimal), 0});
-    pairs.push_back({reportedName(textLibs), reportedName(minimal), 0});
-    pairs.push_back({reportedName(small), reportedName(textLibs), 0});
-    pairs.push_back({reportedName(small), reportedName(empty), 0});
-    pairs.push_back({reportedName(large), reportedName(minimal), 0});
+    pairs.push_back({reportedName(small), reportedName(names), TIME_TARGET});
+    pairs.push_back({reportedName(config("qtText")), reportedName(minimal), 0});
+    pairs.push_back({reportedName(config("qtTextLibs")), reportedName(minimal), 0});
+    pairs.push_back({reportedName(names), reportedName(minimal), 0});
+    pairs.push_back({reportedName(small), reportedName(config("qtTextLibs")), 0});
+    pairs.push_back({reportedName(small), reportedName(config(EMPTY)), 0});
+    pairs.push_back({reportedName(large), reportedName(small), 0});
     const int rc = qvrbench::runAndPrint(argc, argv, pairs);
     printMemoryTable();
     printAlternatedTable();
+    printGrowthTable();
     return rc;
 }

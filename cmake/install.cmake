@@ -16,6 +16,10 @@ install(CODE "
         execute_process(COMMAND objcopy --remove-section=.comment --remove-section=.note
             \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/qvrutl\" COMMAND_ERROR_IS_FATAL ANY)
     endif()" COMPONENT system)
+# The alarm's sound module, found as ../lib/qvrutl/qvrsound.so from the program's
+# folder; a module, not a library of the system's, so it is not executable.
+set(QVR_MODULE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+install(TARGETS qvrsound LIBRARY DESTINATION lib/qvrutl PERMISSIONS ${QVR_MODULE_PERMISSIONS} COMPONENT system)
 install(FILES examples/qvrutl.pd3 examples/defhead.htm
         DESTINATION ${CMAKE_INSTALL_DATADIR}/qvrutl/examples COMPONENT system)
 install(FILES data/qvrutl.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT system)
@@ -47,6 +51,9 @@ install(FILES data/debian/copyright README.md ${QVR_GZIPPED}/changelog.Debian.gz
 # ---- Portable folder: the program at the top, so qvrutl.INI is created beside it ----
 # Left out of a plain cmake --install; cmake --install --component portable gives it.
 install(TARGETS qvrutl RUNTIME DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
+# Found by the program as lib/qvrutl/qvrsound.so beside itself.
+install(TARGETS qvrsound LIBRARY DESTINATION lib/qvrutl PERMISSIONS ${QVR_MODULE_PERMISSIONS}
+        COMPONENT portable EXCLUDE_FROM_ALL)
 install(FILES examples/qvrutl.pd3 examples/defhead.htm DESTINATION examples
         COMPONENT portable EXCLUDE_FROM_ALL)
 install(FILES examples/defhead.htm LICENSE DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)

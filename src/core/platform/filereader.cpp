@@ -9,7 +9,9 @@
 
 namespace qvr {
 
+// The buffer is on the heap, large enough that the reads cost few system calls.
 FileReader::FileReader(const std::string& path)
+    : storage_(new char[BUFFER_SIZE]), buffer_(storage_.get())
 {
     // Non-blocking, so that a FIFO given as the file cannot hang the open.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -51,7 +53,7 @@ bool FileReader::refill()
     return end_ > 0;
 }
 
-bool FileReader::read(char* dst, std::size_t n)
+bool FileReader::readSlow(char* dst, std::size_t n)
 {
     if (fd_ < 0 || failed_)
         return false;
@@ -74,6 +76,31 @@ bool FileReader::read(char* dst, std::size_t n)
         remaining_ -= std::min(remaining_, take);
     }
     return true;
+}
+
+} // namespace qvr
+
+namespace qvr {
+
+const char* FileReader::takeSlow(std::size_t n)
+{
+    if (fd_ < 0 || failed_ || n > BUFFER_SIZE)
+        return nullptr;
+    if (end_ - begin_ < n) {
+        // The unread rest moves to the front and the buffer is filled up behind it.
+        std::memmove(buffer_, buffer_ + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+        while (end_ < n) {
+            const std::size_t got = readSome(buffer_ + end_, BUFFER_SIZE - end_);
+            if (got == 0)
+                return nullptr;
+            end_ += got;
+        }
+    }
+    const char* p = buffer_ + begin_;
+    consume(n);
+    return p;
 }
 
 } // namespace qvr

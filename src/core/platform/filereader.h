@@ -1,8 +1,11 @@
 #pragma once
-// Sequential reads of a file through one small buffer, for readers that take a
+// Sequential reads of a file through one buffer, for readers that take a
 // file apart as it comes instead of first holding all of its bytes.
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
+#include <memory>
 #include <string>
 
 namespace qvr {
@@ -25,17 +28,45 @@ public:
     std::size_t remaining() const { return remaining_; }
 
     // Copies exactly n bytes to dst; false when the file ends first or a read fails.
-    bool read(char* dst, std::size_t n);
+    bool read(char* dst, std::size_t n)
+    {
+        if (end_ - begin_ < n)
+            return readSlow(dst, n);
+        std::memcpy(dst, buffer_ + begin_, n);
+        consume(n);
+        return true;
+    }
+
+    // The next n bytes (at most BUFFER_SIZE) where they lie in the buffer, without
+    // a copy; valid until the next read or take. Null when the file ends first or
+    // a read fails.
+    const char* take(std::size_t n)
+    {
+        if (end_ - begin_ < n)
+            return takeSlow(n);
+        const char* p = buffer_ + begin_;
+        consume(n);
+        return p;
+    }
+    static constexpr std::size_t BUFFER_SIZE = 1 << 18;
 
 private:
+    // Whole pieces already in the buffer are handed out inline; the rest here.
+    bool readSlow(char* dst, std::size_t n);
+    const char* takeSlow(std::size_t n);
+    void consume(std::size_t n)
+    {
+        begin_ += n;
+        remaining_ -= std::min(remaining_, n);
+    }
     std::size_t readSome(char* dst, std::size_t n);
     bool refill();
 
     int fd_ = -1;
     bool failed_ = false;
     std::size_t remaining_ = 0;
-    static constexpr std::size_t BUFFER_SIZE = 1 << 16;
-    char buffer_[BUFFER_SIZE];
+    std::unique_ptr<char[]> storage_;
+    char* buffer_;
     std::size_t begin_ = 0;  // unread bytes of the buffer: [begin_, end_)
     std::size_t end_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "roster/charrecord.h"
 
+#include "platform/bulkmemory.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -9,10 +11,14 @@ namespace qvr {
 // A load makes one record per character, and the allocator's bookkeeping for
 // 100,000 separate blocks (and its handing freed heap back to the system between
 // loads) cost several times the reading itself. Records therefore come from slabs
-// of 1,024 that are never given back; a freed record's slot serves the next one.
-// Each thread keeps its own list of free slots, so no lock is needed. Under the
-// address sanitizer every record is a block of its own again, so that a use after
-// free is still caught.
+// that are never given back: freed records' slots serve first, then the slab in
+// use is cut in order. A load reserves one slab for all its records, mapped by
+// itself with its pages mapped ahead of the records in steps (the fresh pages of
+// a large roster, faulted in one at a time, cost more than reading the file; not
+// all at once, since a damaged file may promise more records than it holds).
+// Each thread keeps its own slots, so no lock is needed. Under the address
+// sanitizer every record is a block of its own again, so that a use after free
+// is still caught.
 #if defined(__SANITIZE_ADDRESS__)
 #define QVR_RECORD_SLABS 0
 #elif defined(__has_feature)
@@ -31,7 +37,37 @@ struct FreeSlot {
 };
 
 [[maybe_unused]] thread_local FreeSlot* freeSlots = nullptr;
+[[maybe_unused]] thread_local std::size_t freeSlotCount = 0;
+[[maybe_unused]] thread_local char* slabNext = nullptr;  // the uncut rest of the slab in use
+[[maybe_unused]] thread_local char* slabEnd = nullptr;
+[[maybe_unused]] thread_local char* slabPopulated = nullptr;  // end of the pages mapped ahead
 [[maybe_unused]] constexpr std::size_t SLOTS_PER_SLAB = 1024;
+[[maybe_unused]] constexpr std::size_t MAPPED_SLAB_BYTES = std::size_t(1) << 20;
+
+// A new slab of `count` slots becomes the one in use; what was left of the old one
+// joins the free slots.
+[[maybe_unused]] void startSlab(std::size_t count)
+{
+    for (; slabNext && slabNext + sizeof(CharRecord) <= slabEnd; slabNext += sizeof(CharRecord)) {
+        freeSlots = ::new (slabNext) FreeSlot{freeSlots};
+        ++freeSlotCount;
+    }
+    const std::size_t bytes = count * sizeof(CharRecord);
+    void* slab = bytes >= MAPPED_SLAB_BYTES ? mapUnpopulated(bytes) : nullptr;
+    const bool mapped = slab != nullptr;
+    if (!slab)
+        slab = ::operator new(bytes);
+    slabNext = static_cast<char*>(slab);
+    slabEnd = slabNext + bytes;
+    slabPopulated = mapped ? slabNext : slabEnd;
+}
+
+[[maybe_unused]] void populateSlabStep()
+{
+    const std::size_t step = std::min<std::size_t>(MAPPED_SLAB_BYTES, static_cast<std::size_t>(slabEnd - slabPopulated));
+    populate(slabPopulated, step);
+    slabPopulated += step;
+}
 
 } // namespace
 
@@ -39,14 +75,18 @@ void* CharRecord::operator new(std::size_t size)
 {
     if (!QVR_RECORD_SLABS || size != sizeof(CharRecord))
         return ::operator new(size);
-    if (!freeSlots) {
-        char* slab = static_cast<char*>(::operator new(sizeof(CharRecord) * SLOTS_PER_SLAB));
-        for (std::size_t i = SLOTS_PER_SLAB; i-- > 0;)
-            freeSlots = ::new (slab + i * sizeof(CharRecord)) FreeSlot{freeSlots};
+    if (FreeSlot* slot = freeSlots) {
+        freeSlots = slot->next;
+        --freeSlotCount;
+        return slot;
     }
-    FreeSlot* slot = freeSlots;
-    freeSlots = slot->next;
-    return slot;
+    if (slabNext == slabEnd)
+        startSlab(SLOTS_PER_SLAB);
+    if (slabNext + sizeof(CharRecord) > slabPopulated)
+        populateSlabStep();
+    void* p = slabNext;
+    slabNext += sizeof(CharRecord);
+    return p;
 }
 
 void CharRecord::operator delete(void* p, std::size_t size) noexcept
@@ -56,6 +96,16 @@ void CharRecord::operator delete(void* p, std::size_t size) noexcept
         return;
     }
     freeSlots = ::new (p) FreeSlot{freeSlots};
+    ++freeSlotCount;
+}
+
+void CharRecord::reserve(std::size_t count)
+{
+    if (!QVR_RECORD_SLABS)
+        return;
+    const std::size_t room = freeSlotCount + static_cast<std::size_t>(slabEnd - slabNext) / sizeof(CharRecord);
+    if (count > room)
+        startSlab(count - freeSlotCount);
 }
 
 std::string_view CharRecord::nameText() const

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "roster/memotext.h"
+
 namespace qvr {
 
 constexpr std::size_t NAME_SIZE = 20;     // bytes of the name field, terminator included
@@ -29,7 +31,7 @@ struct CharRecord {
     std::array<std::int32_t, EP2_COUNT> ep2time{};
     std::uint8_t nocount = 0;
     std::uint8_t lock = 0;
-    std::string memo;  // code page 932 bytes, line breaks CR LF
+    MemoText memo;  // code page 932 bytes, line breaks CR LF
 
     // The name's bytes up to the terminator (all 20 when there is none).
     std::string_view nameText() const;
@@ -41,6 +43,8 @@ struct CharRecord {
     // Records come from slabs of their own (see charrecord.cpp).
     static void* operator new(std::size_t size);
     static void operator delete(void* p, std::size_t size) noexcept;
+    // Makes room for `count` more records in one piece of memory, as a load does.
+    static void reserve(std::size_t count);
 };
 
 // The roster: element 0 is the placeholder behind the grid's header row.

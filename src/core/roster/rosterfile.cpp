@@ -89,11 +89,20 @@ public:
     std::size_t remaining() const { return bytes_.size(); }
     bool read(char* dst, std::size_t n)
     {
+        if (n == 0)
+            return true;
+        const char* p = take(n);
+        if (p)
+            std::memcpy(dst, p, n);
+        return p != nullptr;
+    }
+    const char* take(std::size_t n)
+    {
         if (n > bytes_.size())
-            return false;
-        std::memcpy(dst, bytes_.data(), n);
+            return nullptr;
+        const char* p = bytes_.data();
         bytes_.remove_prefix(n);
-        return true;
+        return p;
     }
 
 private:
@@ -102,7 +111,7 @@ private:
 
 constexpr std::size_t RECORD_PART = ROSTER_BLOCK_FIXED - 4;
 
-void decodeRecordPart(const unsigned char* p, CharRecord& rec)
+inline void decodeRecordPart(const unsigned char* p, CharRecord& rec)
 {
     std::memcpy(rec.name.data(), p, NAME_SIZE);
     p += NAME_SIZE;
@@ -117,12 +126,21 @@ void decodeRecordPart(const unsigned char* p, CharRecord& rec)
     // the six bytes after the flags carry no meaning
 }
 
+// The maker's count on a memo block, given back when the load ends either way.
+struct MemoBlockHold {
+    explicit MemoBlockHold(std::size_t capacity) : block(MemoText::Block::make(capacity)) {}
+    ~MemoBlockHold() { MemoText::Block::unref(block); }
+    MemoBlockHold(const MemoBlockHold&) = delete;
+    MemoBlockHold& operator=(const MemoBlockHold&) = delete;
+    MemoText::Block* block;
+};
+
 // Takes the roster apart block by block as the reader delivers it.
 template <class Reader>
 std::optional<Roster> readRoster(Reader& in)
 {
-    unsigned char header[ROSTER_HEADER_SIZE];
-    if (!in.read(reinterpret_cast<char*>(header), sizeof header) || header[0] != ROSTER_VERSION)
+    const auto* header = reinterpret_cast<const unsigned char*>(in.take(ROSTER_HEADER_SIZE));
+    if (!header || header[0] != ROSTER_VERSION)
         return std::nullopt;
     const std::int32_t count = getInt(header + 1);
     // Every block takes at least 152 bytes: a count the file cannot hold is rejected
@@ -130,19 +148,28 @@ std::optional<Roster> readRoster(Reader& in)
     if (count < 1 || static_cast<std::size_t>(count) > in.remaining() / ROSTER_BLOCK_FIXED)
         return std::nullopt;
 
+    const auto records = static_cast<std::size_t>(count);
     Roster roster;
-    roster.reserve(static_cast<std::size_t>(count));
-    unsigned char block[ROSTER_BLOCK_FIXED];
-    for (std::int32_t k = 0; k < count; ++k) {
-        if (!in.read(reinterpret_cast<char*>(block), sizeof block))
+    roster.reserve(records);
+    CharRecord::reserve(records);
+    // The memos are what the file holds beyond the fixed parts: one block for all of them.
+    std::size_t memoRoom = in.remaining() - records * ROSTER_BLOCK_FIXED;
+    MemoBlockHold memos(memoRoom);
+    for (std::size_t k = 0; k < records; ++k) {
+        const auto* block = reinterpret_cast<const unsigned char*>(in.take(ROSTER_BLOCK_FIXED));
+        if (!block)
             return std::nullopt;
-        auto rec = std::make_unique<CharRecord>();
+        // Default-initialised, not value-initialised: the decode sets every field,
+        // and zeroing the record first was the largest cost of the load.
+        RecordPtr rec(new CharRecord);
         decodeRecordPart(block, *rec);
         const std::int32_t len = getInt(block + RECORD_PART);
-        if (len < 0 || static_cast<std::size_t>(len) > in.remaining())
+        // A memo longer than what the file keeps beside the blocks still to come cannot be whole.
+        if (len < 0 || static_cast<std::size_t>(len) > memoRoom)
             return std::nullopt;
-        rec->memo.resize(static_cast<std::size_t>(len));
-        if (!in.read(rec->memo.data(), rec->memo.size()))
+        memoRoom -= static_cast<std::size_t>(len);
+        if (len > 0 && !in.read(rec->memo.share(*memos.block, static_cast<std::size_t>(len)),
+                                static_cast<std::size_t>(len)))
             return std::nullopt;
         roster.push_back(std::move(rec));
     }

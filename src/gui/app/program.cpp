@@ -9,13 +9,19 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QIconEngine>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPainter>
+#include <QPixmap>
 #include <QSocketNotifier>
 #include <QTranslator>
 
+#include <algorithm>
+#include <array>
 #include <csignal>
 #include <fcntl.h>
+#include <map>
 #include <unistd.h>
 
 TForm1* Form1 = nullptr;
@@ -72,15 +78,54 @@ void loadToolkitTranslations(QApplication& app)
 
 namespace qvr {
 
+namespace {
+
+// Pictures made from the SVG: reading an SVG needs an image plugin that a system may
+// lack, and the window would then have no icon at all. Each is read only when the
+// window system asks for it: offscreen and under Wayland it never does, and reading
+// all three at start took a sixth of the start-up's instructions.
+class ProgramIconEngine : public QIconEngine {
+public:
+    QIconEngine* clone() const override { return new ProgramIconEngine(*this); }
+    QString key() const override { return QStringLiteral("qvrutl"); }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (int side : SIDES)
+            sizes.append(QSize(side, side));
+        return sizes;
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        // The smallest picture that covers the size, else the largest, scaled to fit.
+        const int wanted = std::max(size.width(), size.height());
+        int side = SIDES.back();
+        for (int s : SIDES)
+            if (s >= wanted) {
+                side = s;
+                break;
+            }
+        QPixmap& picture = loaded_[side];
+        if (picture.isNull())
+            picture.load(QStringLiteral(":/qvrutl-%1.png").arg(side));
+        return picture.size() == size ? picture : picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+
+private:
+    static constexpr std::array<int, 3> SIDES{48, 128, 256};
+    std::map<int, QPixmap> loaded_;
+};
+
+} // namespace
+
 QIcon programIcon()
 {
     initResources();
-    // Pictures made from the SVG: reading an SVG needs an image plugin that a
-    // system may lack, and the window would then have no icon at all.
-    QIcon icon;
-    for (const char* size : {"48", "128", "256"})
-        icon.addFile(QStringLiteral(":/qvrutl-%1.png").arg(QLatin1String(size)));
-    return icon;
+    return QIcon(new ProgramIconEngine);
 }
 
 int runProgram(int argc, char** argv, const MainWindowHook& onMainWindow)

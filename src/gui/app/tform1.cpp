@@ -1,5 +1,6 @@
 #include "app/tform1.h"
 
+#include "platform/windowfonts.h"
 #include "platform/error.h"
 #include "platform/errorreport.h"
 #include "platform/filedialog.h"
@@ -34,14 +35,6 @@ using namespace qvr;
 
 namespace {
 
-QFont windowFont()
-{
-    QFont f;
-    f.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"),
-                   QStringLiteral("DejaVu Sans")});
-    f.setPixelSize(12);
-    return f;
-}
 
 template <typename W>
 W* named(W* widget, const char* name)
@@ -159,7 +152,7 @@ void TForm1::buildLayout()
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QVR Utility ver3"));
-    setFont(windowFont());
+    setFont(mainWindowFont());
     resize(880, 413);
 
     auto* central = named(new QWidget(this), "Form1Client");
@@ -233,11 +226,7 @@ void TForm1::buildLayout()
     Splitter1->setHandleWidth(8);
     Splitter1->setChildrenCollapsible(false);
     DrawGrid1 = named(new DrawGrid(Splitter1), "DrawGrid1");
-    QFont gridFont;
-    gridFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
-                          QStringLiteral("Noto Sans CJK JP")});
-    gridFont.setPixelSize(13);
-    DrawGrid1->setFont(gridFont);
+    DrawGrid1->setFont(gridFont());
     DrawGrid1->setAccessibleName(QStringLiteral("Roster"));
     DrawGrid1->setColCount(18);
     DrawGrid1->setRowCount(3);

@@ -1,7 +1,5 @@
 #include "platform/alarm.h"
 
-#include "platform/qtext.h"
-
 #include <QApplication>
 #include <QAudioDevice>
 #include <QFile>
@@ -54,7 +52,7 @@ QString SoundAlarmPlayer::locate(const std::string& file)
 {
     if (file.empty())
         return {};
-    QFileInfo info(fromNativePath(file));
+    QFileInfo info(QFile::decodeName(QByteArray::fromStdString(file)));
     return info.isFile() ? info.absoluteFilePath() : QString();
 }
 
@@ -152,3 +150,9 @@ void SoundAlarmPlayer::settle()
 }
 
 } // namespace qvr
+
+// The sound module's entry, looked up by name when the program loads the module.
+extern "C" Q_DECL_EXPORT qvr::AlarmPlayer* qvrMakeSoundAlarmPlayer()
+{
+    return new qvr::SoundAlarmPlayer();
+}

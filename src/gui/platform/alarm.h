@@ -19,6 +19,7 @@ public:
 // Plays through the toolkit's sound output. A file that is missing or cannot be
 // played, or a machine without an audio output, gets the default alert instead:
 // an alarm is never silent and never reports an error.
+// Lives in the sound module (see LazySoundAlarmPlayer), not in the program.
 class SoundAlarmPlayer : public AlarmPlayer {
 public:
     SoundAlarmPlayer();
@@ -47,5 +48,41 @@ private:
     struct Sound;
     std::unique_ptr<Sound> sound_;
 };
+
+// The sound output's libraries take a good part of the start-up to map, and most
+// runs never sound an alarm: the SoundAlarmPlayer sits in a module of its own,
+// loaded at the first alarm. Without the module every alarm is the default alert.
+class LazySoundAlarmPlayer : public AlarmPlayer {
+public:
+    // modulePath: the module's file; empty = soundModulePath().
+    explicit LazySoundAlarmPlayer(std::string modulePath = {});
+    ~LazySoundAlarmPlayer() override;
+    LazySoundAlarmPlayer(const LazySoundAlarmPlayer&) = delete;
+    LazySoundAlarmPlayer& operator=(const LazySoundAlarmPlayer&) = delete;
+
+    void play(const std::string& file) override;
+
+    // Whether the module has been loaded and made a player.
+    bool loaded() const { return player_ != nullptr; }
+
+protected:
+    virtual void alert();  // when there is no module; tests count it
+
+private:
+    std::string modulePath_;
+    bool tried_ = false;
+    std::unique_ptr<AlarmPlayer> player_;
+};
+
+// Where the sound module of a program in programDir is: lib/qvrutl/ in that folder
+// (the portable folder, the build tree), else ../lib/qvrutl/ (an installed bin/
+// folder). The first when neither exists.
+QString soundModulePathFor(const QString& programDir);
+// The same for the running program.
+std::string soundModulePath();
+
+// The module's one entry: a new SoundAlarmPlayer, owned by the caller.
+inline constexpr const char* SOUND_MODULE_ENTRY = "qvrMakeSoundAlarmPlayer";
+inline constexpr const char* SOUND_MODULE_FILE = "qvrsound.so";
 
 } // namespace qvr

@@ -1,5 +1,7 @@
 #include "platform/designedwindow.h"
 
+#include "platform/windowfonts.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QWidget>
@@ -11,9 +13,8 @@ void designWindow(QWidget& window, const char* name, const QString& caption, QSi
 {
     window.setObjectName(QLatin1String(name));
     window.setWindowTitle(caption);
-    QFont f = QApplication::font();
-    f.setPixelSize(12);
-    window.setFont(f);
+    // The main window's font, so that all windows resolve one face.
+    window.setFont(mainWindowFont());
     window.resize(outer);
 }
 

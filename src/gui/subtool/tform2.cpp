@@ -112,7 +112,7 @@ TForm2::TForm2(const std::string& soundfile, qvr::AlarmPlayer* player, QWidget* 
     : QWidget(parent, Qt::Tool), alarmfile(soundfile)
 {
     if (!player) {
-        ownPlayer_ = std::make_unique<qvr::SoundAlarmPlayer>();
+        ownPlayer_ = std::make_unique<qvr::LazySoundAlarmPlayer>();
         player = ownPlayer_.get();
     }
     player_ = player;
