@@ -109,8 +109,8 @@ void BM_loadRoster(benchmark::State& state)
             state.SkipWithError("roster did not load");
         benchmark::DoNotOptimize(r.data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(std::filesystem::file_size(path)));
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(std::filesystem::file_size(path)));
 }
 BENCHMARK(BM_loadRoster)->Unit(benchmark::kMillisecond);
 
@@ -228,8 +228,7 @@ void exportPair(benchmark::State& state, const char* name, Export exportTo)
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
 }
 
-void writeSameAs(benchmark::State& state, const char* name, void (*exportTo)(const std::string&),
-                 bool sync = false)
+void writeSameAs(benchmark::State& state, const char* name, void (*exportTo)(const std::string&), bool sync = false)
 {
     const std::string model = tempPath((std::string(name) + ".model").c_str());
     exportTo(model);
@@ -344,36 +343,24 @@ BENCHMARK(BM_readVer2Bytes)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    const int rc = qvrbench::runAndPrint(
-        argc, argv,
-        {{"BM_loadRoster", "BM_readRosterBytes", 2},
-         {"BM_loadRoster", "BM_readRosterBytes", 3},
-         {"BM_saveRoster", "BM_writeRosterBytes", 2},
-         {"BM_saveRoster", "BM_writeRosterBytesSynced", 0},
-         {"BM_bestTimes", "BM_timeFieldsLoop", 2},
-         {"BM_bestPasses", "BM_timeFieldsLoop", 0},
-         {"BM_exportCsv", "BM_writeCsvBytes", 3},
-         {"BM_exportHtml", "BM_writeHtmlBytes", 3},
-         {"BM_exportXml", "BM_writeXmlBytes", 3},
-         {"BM_exportCsv", "BM_writeCsvBytesSynced", 0},
-         {"BM_exportHtml", "BM_writeHtmlBytesSynced", 0},
-         {"BM_exportXml", "BM_writeXmlBytesSynced", 0},
-         // CPU time, so that the wait for the disk is not counted; against the synced
-         // floor, whose sync costs CPU as the export's does, and the plain one.
-         {"BM_exportCsv", "BM_writeCsvBytesSynced", 2, true},
-         {"BM_exportHtml", "BM_writeHtmlBytesSynced", 2, true},
-         {"BM_exportXml", "BM_writeXmlBytesSynced", 2, true},
-         {"BM_exportCsv", "BM_writeCsvBytes", 0, true},
-         {"BM_exportHtml", "BM_writeHtmlBytes", 0, true},
-         {"BM_exportXml", "BM_writeXmlBytes", 0, true},
-         {"BM_exportCsv", "BM_writeCsvAtomically", 0, true},
-         {"BM_exportHtml", "BM_writeHtmlAtomically", 0, true},
-         {"BM_exportXml", "BM_writeXmlAtomically", 0, true},
-         {"BM_writeCsvAtomically", "BM_writeCsvBytesSynced", 0, true},
-         {"BM_writeHtmlAtomically", "BM_writeHtmlBytesSynced", 0, true},
-         {"BM_writeXmlAtomically", "BM_writeXmlBytesSynced", 0, true},
-         {"BM_parseVer2", "BM_readVer2Bytes", 2},
-         {"BM_importVer2", "BM_readVer2Bytes", 2}});
+    const int rc = qvrbench::runAndPrint(argc, argv,
+        {{"BM_loadRoster", "BM_readRosterBytes", 2}, {"BM_loadRoster", "BM_readRosterBytes", 3},
+            {"BM_saveRoster", "BM_writeRosterBytes", 2}, {"BM_saveRoster", "BM_writeRosterBytesSynced", 0},
+            {"BM_bestTimes", "BM_timeFieldsLoop", 2}, {"BM_bestPasses", "BM_timeFieldsLoop", 0},
+            {"BM_exportCsv", "BM_writeCsvBytes", 3}, {"BM_exportHtml", "BM_writeHtmlBytes", 3},
+            {"BM_exportXml", "BM_writeXmlBytes", 3}, {"BM_exportCsv", "BM_writeCsvBytesSynced", 0},
+            {"BM_exportHtml", "BM_writeHtmlBytesSynced", 0}, {"BM_exportXml", "BM_writeXmlBytesSynced", 0},
+            // CPU time, so that the wait for the disk is not counted; against the synced
+            // floor, whose sync costs CPU as the export's does, and the plain one.
+            {"BM_exportCsv", "BM_writeCsvBytesSynced", 2, true}, {"BM_exportHtml", "BM_writeHtmlBytesSynced", 2, true},
+            {"BM_exportXml", "BM_writeXmlBytesSynced", 2, true}, {"BM_exportCsv", "BM_writeCsvBytes", 0, true},
+            {"BM_exportHtml", "BM_writeHtmlBytes", 0, true}, {"BM_exportXml", "BM_writeXmlBytes", 0, true},
+            {"BM_exportCsv", "BM_writeCsvAtomically", 0, true}, {"BM_exportHtml", "BM_writeHtmlAtomically", 0, true},
+            {"BM_exportXml", "BM_writeXmlAtomically", 0, true},
+            {"BM_writeCsvAtomically", "BM_writeCsvBytesSynced", 0, true},
+            {"BM_writeHtmlAtomically", "BM_writeHtmlBytesSynced", 0, true},
+            {"BM_writeXmlAtomically", "BM_writeXmlBytesSynced", 0, true}, {"BM_parseVer2", "BM_readVer2Bytes", 2},
+            {"BM_importVer2", "BM_readVer2Bytes", 2}});
     std::filesystem::remove_all(tempDir());
     return rc;
 }

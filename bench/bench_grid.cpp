@@ -116,9 +116,8 @@ int main(int argc, char** argv)
         useRoster(SHORT_ROSTER);
         fitRowsToViewport(form, static_cast<int>(SHORT_ROSTER));
         rc = qvrbench::runAndPrint(argc, argv,
-                                   {{"BM_paintGrid/100000", "BM_paintGrid/10", 1.1},
-                                    {"BM_paintGrid/100000", "BM_paintGrid/1000", 0},
-                                    {"BM_switchView/100000", "BM_switchView/10", 1.1}});
+            {{"BM_paintGrid/100000", "BM_paintGrid/10", 1.1}, {"BM_paintGrid/100000", "BM_paintGrid/1000", 0},
+                {"BM_switchView/100000", "BM_switchView/10", 1.1}});
         Form1 = nullptr;
     }
     setErrorReportHook({});

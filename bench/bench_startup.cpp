@@ -64,7 +64,7 @@ constexpr double MEMORY_TARGET = 2.0;
 // An iteration's time is the median of this many starts, so that a start slowed by
 // another process on the machine does not move the mean.
 constexpr int STARTS_PER_ITERATION = 5;
-constexpr const char* EMPTY = "qvrutl/empty";  // the start-up roster (no roster file)
+constexpr const char* EMPTY = "qvrutl/empty"; // the start-up roster (no roster file)
 constexpr const char* LARGE = "qvrutl/100000";
 constexpr const char* SMALL = "qvrutl/1000";
 constexpr double GROWTH_TARGET = 1.2;
@@ -111,29 +111,29 @@ TempRoot& tempRoot()
 // The floor; two steps from it towards the program, to tell apart what any Qt
 // program that shows text and links what qvrutl links pays; the program itself.
 enum class Probe {
-    Minimal,           // one plain window
-    MinimalText,       // the same with one line of text (a QLabel)
-    MinimalTextLibs,   // the same, linked with Qt Multimedia as qvrgui once was
-    MinimalNames,      // the sample's names in the main window's fonts
-    Program,           // qvr::runProgram
+    Minimal, // one plain window
+    MinimalText, // the same with one line of text (a QLabel)
+    MinimalTextLibs, // the same, linked with Qt Multimedia as qvrgui once was
+    MinimalNames, // the sample's names in the main window's fonts
+    Program, // qvr::runProgram
 };
 
 struct Config {
-    Config(std::string l, Probe p, long n) : label(std::move(l)), probe(p), characters(n) {}
-    std::string label;  // as the tables show it
+    Config(std::string l, Probe p, long n) : label(std::move(l)), probe(p), characters(n) { }
+    std::string label; // as the tables show it
     Probe probe;
-    long characters;    // -1: no roster file (the program keeps its start-up roster)
+    long characters; // -1: no roster file (the program keeps its start-up roster)
     // filled in by prepare()
     bool prepared = false;
     bool warmedUp = false;
     std::string folder;
     std::string exe;
-    std::string arg;  // the probe's one argument, if any
+    std::string arg; // the probe's one argument, if any
     std::uintmax_t fileBytes = 0;
     // Started before each start of this one, so that both see the same load of the
     // machine; the times of both go into `alternated`.
     Config* alternate = nullptr;
-    std::vector<double> alternated[2];  // this one's times, the alternate's
+    std::vector<double> alternated[2]; // this one's times, the alternate's
 };
 
 void prepare(Config& c)
@@ -147,10 +147,10 @@ void prepare(Config& c)
     const bool program = c.probe == Probe::Program;
     // The copy is called qvrutl like the program, so its settings file is qvrutl.INI.
     c.exe = c.folder + (program ? "/qvrutl" : "/minimal");
-    fs::copy_file(program                                ? QVR_PROBE_STARTUP
-                  : c.probe == Probe::MinimalTextLibs ? QVR_PROBE_MINIMAL_LIBS
-                                                         : QVR_PROBE_MINIMAL,
-                  c.exe);
+    fs::copy_file(program                       ? QVR_PROBE_STARTUP
+            : c.probe == Probe::MinimalTextLibs ? QVR_PROBE_MINIMAL_LIBS
+                                                : QVR_PROBE_MINIMAL,
+        c.exe);
     if (c.probe == Probe::MinimalText || c.probe == Probe::MinimalTextLibs)
         c.arg = "--text";
     if (c.probe == Probe::MinimalNames)
@@ -162,7 +162,7 @@ void prepare(Config& c)
             c.fileBytes = fs::file_size(rosterPath);
         }
         MainSettings s;
-        s.lastfile = rosterPath;  // missing when characters < 0: the silent first run
+        s.lastfile = rosterPath; // missing when characters < 0: the silent first run
         writeMainSettings(settingsPathFor(c.exe), s);
     }
     c.prepared = true;
@@ -173,8 +173,8 @@ void prepare(Config& c)
 struct ChildResult {
     bool ok = false;
     std::string error;
-    double seconds = 0;       // spawn to the end of the first painted frame
-    double paintSeconds = 0;  // spawn to the first paint event
+    double seconds = 0; // spawn to the end of the first painted frame
+    double paintSeconds = 0; // spawn to the first paint event
     long hwmKb = -1;
     long records = -1;
 };
@@ -268,15 +268,14 @@ ChildResult runChild(const Config& c)
     if (timedOut)
         ::kill(pid, SIGKILL);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
 
     long long paintNs = 0;
     long long doneNs = 0;
     if (timedOut) {
         r.error = "no first paint within " + std::to_string(CHILD_TIMEOUT_MS / 1000) + " s";
     } else if (std::sscanf(out.c_str(), "first_paint_ns=%lld frame_done_ns=%lld vmhwm_kb=%ld records=%ld", &paintNs,
-                           &doneNs, &r.hwmKb, &r.records) != 4) {
+                   &doneNs, &r.hwmKb, &r.records) != 4) {
         r.error = "no report from the child";
     } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         r.error = "child did not end with status 0";
@@ -367,8 +366,8 @@ void BM_startup(benchmark::State& state, Config* c)
                 break;
             }
             if (r.records != expected) {
-                const std::string msg = "the child held " + std::to_string(r.records) + " records, not " +
-                                        std::to_string(expected);
+                const std::string msg =
+                    "the child held " + std::to_string(r.records) + " records, not " + std::to_string(expected);
                 state.SkipWithError(msg.c_str());
                 break;
             }
@@ -429,10 +428,10 @@ void printMemoryTable()
     std::snprintf(action, sizeof action, "%s - %s: %.0f kB", LARGE, EMPTY, grown);
     std::snprintf(floorText, sizeof floorText, "file size: %.0f kB", fileKb);
     std::printf("%-34s %-34s %8.2f %8.2f  %s\n", action, floorText, ratio, MEMORY_TARGET,
-                ratio <= MEMORY_TARGET ? "ok" : "MISSED");
+        ratio <= MEMORY_TARGET ? "ok" : "MISSED");
     std::snprintf(action, sizeof action, "%s: %ld kB", LARGE, full->peakKbMax);
-    std::snprintf(floorText, sizeof floorText, "%s + file: %.0f kB", EMPTY,
-                  static_cast<double>(empty->peakKbMin) + fileKb);
+    std::snprintf(
+        floorText, sizeof floorText, "%s + file: %.0f kB", EMPTY, static_cast<double>(empty->peakKbMin) + fileKb);
     std::printf("%-34s %-34s %8.2f %8s  info\n", action, floorText, whole, "-");
 }
 
@@ -444,7 +443,7 @@ void printAlternatedTable()
     bool header = false;
     for (const Config& c : configs()) {
         if (!c.alternate || c.alternated[0].empty() || c.label == LARGE)
-            continue;  // the large case's pair is the growth table's
+            continue; // the large case's pair is the growth table's
         if (!header) {
             std::printf("\n%-34s %-34s %8s %8s  %s\n", "started alternately (median)", "floor", "ratio", "target", "");
             header = true;
@@ -454,10 +453,10 @@ void printAlternatedTable()
         char action[80];
         char floorText[80];
         std::snprintf(action, sizeof action, "%s: %.1f ms", c.label.c_str(), own * 1e3);
-        std::snprintf(floorText, sizeof floorText, "%s: %.1f ms (%zu starts)", c.alternate->label.c_str(),
-                      other * 1e3, c.alternated[1].size());
+        std::snprintf(floorText, sizeof floorText, "%s: %.1f ms (%zu starts)", c.alternate->label.c_str(), other * 1e3,
+            c.alternated[1].size());
         std::printf("%-34s %-34s %8.2f %8.2f  %s\n", action, floorText, own / other, TIME_TARGET,
-                    own / other <= TIME_TARGET ? "ok" : "MISSED");
+            own / other <= TIME_TARGET ? "ok" : "MISSED");
     }
 }
 
@@ -514,10 +513,10 @@ void printGrowthTable()
     char action[80];
     char floorText[80];
     std::snprintf(action, sizeof action, "%s - load %.1f: %.1f ms", LARGE, load * 1e3, (big - load) * 1e3);
-    std::snprintf(floorText, sizeof floorText, "%s: %.1f ms (%zu starts)", SMALL, small * 1e3,
-                  large.alternated[1].size());
+    std::snprintf(
+        floorText, sizeof floorText, "%s: %.1f ms (%zu starts)", SMALL, small * 1e3, large.alternated[1].size());
     std::printf("%-34s %-34s %8.2f %8.2f  %s\n", action, floorText, ratio, GROWTH_TARGET,
-                ratio <= GROWTH_TARGET ? "ok" : "MISSED");
+        ratio <= GROWTH_TARGET ? "ok" : "MISSED");
 }
 
 } // namespace

@@ -19,7 +19,7 @@ int main(int argc, char** argv)
     const char* mode = argc > 1 ? argv[1] : "";
     QApplication app(argc, argv);
     QWidget window;
-    window.resize(880, 413);  // the size of the main window
+    window.resize(880, 413); // the size of the main window
     if (std::strcmp(mode, "--text") == 0) {
         (new QLabel(QStringLiteral("QVR Utility ver3"), &window))->move(8, 8);
     } else if (std::strcmp(mode, "--names") == 0) {

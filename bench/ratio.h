@@ -15,7 +15,7 @@ struct Pair {
     std::string action;
     std::string floor;
     double target;
-    bool cpu = false;  // compare CPU time per iteration instead of real time
+    bool cpu = false; // compare CPU time per iteration instead of real time
 };
 
 class CollectingReporter : public benchmark::ConsoleReporter {
@@ -58,7 +58,7 @@ inline int runAndPrint(int argc, char** argv, const std::vector<Pair>& pairs)
             std::printf("%-34s %-34s %8.2f %8s  info\n", action.c_str(), floor.c_str(), ratio, "-");
         else
             std::printf("%-34s %-34s %8.2f %8.2f  %s\n", action.c_str(), floor.c_str(), ratio, p.target,
-                        ratio <= p.target ? "ok" : "MISSED");
+                ratio <= p.target ? "ok" : "MISSED");
     }
     return 0;
 }

@@ -69,7 +69,8 @@ protected:
             paintNs_ = monotonicNs();
             // Should the paint have come some other way than below, the frame is
             // done at the latest when control is back in the event loop.
-            QMetaObject::invokeMethod(this, [this] { report(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { report(); }, Qt::QueuedConnection);
             return false;
         }
         if ((event->type() == QEvent::Expose || event->type() == QEvent::UpdateRequest) &&
@@ -91,8 +92,8 @@ private:
         const long long doneNs = monotonicNs();
         const long hwm = vmHwmKb();
         const long records = records_ ? records_() : -1;
-        std::printf("first_paint_ns=%lld frame_done_ns=%lld vmhwm_kb=%ld records=%ld\n", paintNs_, doneNs, hwm,
-                    records);
+        std::printf(
+            "first_paint_ns=%lld frame_done_ns=%lld vmhwm_kb=%ld records=%ld\n", paintNs_, doneNs, hwm, records);
         std::fflush(stdout);
         ::_exit(0);
     }

@@ -17,14 +17,8 @@ namespace {
 
 using Name = std::pair<std::string_view, std::string_view>;
 
-constexpr std::array<Name, 8> NAMES{{{"SYSTEM", "SFile"},
-                                     {"LAST", "LastFile"},
-                                     {"LAST", "DispMode"},
-                                     {"OPTION", "OutMemo"},
-                                     {"option", "outstatus"},
-                                     {"S", "k"},
-                                     {"\x83\x41", "\x83\x5D"},
-                                     {"", ""}}};
+constexpr std::array<Name, 8> NAMES{{{"SYSTEM", "SFile"}, {"LAST", "LastFile"}, {"LAST", "DispMode"},
+    {"OPTION", "OutMemo"}, {"option", "outstatus"}, {"S", "k"}, {"\x83\x41", "\x83\x5D"}, {"", ""}}};
 
 constexpr std::array<std::string_view, 4> VALUES{"1", "", "C:\\a b\\c.pd3", "\x82\xA0 x=y"};
 

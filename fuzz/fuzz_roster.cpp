@@ -23,8 +23,8 @@ Roster knownRoster()
 
 struct Scratch {
     // Memory-backed when there is such a folder: the reader is under test, not the disk.
-    std::string path = std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
-                       "/qvr-fuzz-roster-" + std::to_string(::getpid()) + ".pd3";
+    std::string path = std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/qvr-fuzz-roster-" +
+        std::to_string(::getpid()) + ".pd3";
     ~Scratch() { ::unlink(path.c_str()); }
 };
 

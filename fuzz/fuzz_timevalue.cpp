@@ -11,7 +11,7 @@ using namespace qvr;
 
 namespace {
 constexpr std::int32_t LARGEST = 24 * 3600 + 59 * 60 + 59;
-}
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -36,7 +36,7 @@ void putInt(std::string& s, std::size_t at, std::int32_t v)
 Roster sampleRoster()
 {
     Roster r = makeRoster(4);
-    r[1]->setName("\x83\x7B\x83\x8B");  // a double-byte name
+    r[1]->setName("\x83\x7B\x83\x8B"); // a double-byte name
     r[1]->wtype = 11;
     r[1]->id = 9;
     r[1]->status = {200, 1500, 900, 400, 300, 800, 200, 250, 40, 0};
@@ -119,9 +119,11 @@ int main(int argc, char** argv)
     ini = withProfileValue(ini, "LAST", "DispMode", "0x2");
     put("profile", "program.ini", std::string(1, '\x01') + ini);
     put("profile", "handmade.ini",
-        std::string(1, '\x0a') + "; comment\nx=1\n[system]\n  sfile = a b.wav \n\n[LAST]\nDispMode=abc\n[last]\nLastFile=");
+        std::string(1, '\x0a') +
+            "; comment\nx=1\n[system]\n  sfile = a b.wav \n\n[LAST]\nDispMode=abc\n[last]\nLastFile=");
     put("profile", "cr-only.ini", std::string(1, '\x05') + "[S]\rk=1\r[T]\r");
-    put("profile", "bom-nul.ini", std::string(1, '\x03') + "\xEF\xBB\xBF[OPTION]\r\nOutMemo=5\0junk\r\n[\x83\x41]\r\n\x83\x5D=v"s);
+    put("profile", "bom-nul.ini",
+        std::string(1, '\x03') + "\xEF\xBB\xBF[OPTION]\r\nOutMemo=5\0junk\r\n[\x83\x41]\r\n\x83\x5D=v"s);
     // Once joined a CR-ended new key line with the blank line after it.
     put("profile", "mixed-ends.ini", std::string(1, '\x05') + "[S]\rj=1\n\n[X]\n");
     put("profile", "unclosed.ini", std::string(1, '\x02') + "[LAST\r\n=\r\n[\r\n]\r\n");

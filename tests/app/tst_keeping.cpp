@@ -148,7 +148,7 @@ private slots:
         f.writeSettings("[LAST]\r\nLastFile=mysave.pd3\r\n");
         {
             TForm1& w = f.start();
-            TForm3 options(&w);  // the HTML and XML exports read their options from it
+            TForm3 options(&w); // the HTML and XML exports read their options from it
             Form3 = &options;
             f.answers << path;
             if (before == "Load")
@@ -157,11 +157,14 @@ private slots:
                 w.Save1Click();
             const QByteArray kept = fileBytes(path);
             f.answers << FormFixture::ENTER;
-            QAction* entry = w.findChild<QAction*>(command == "Export-CVS" ? "Export1" : command == "Export-HTML" ? "N2" : "Exit1");
+            QAction* entry = w.findChild<QAction*>(command == "Export-CVS" ? "Export1"
+                    : command == "Export-HTML"                             ? "N2"
+                                                                           : "Exit1");
             QVERIFY(entry);
             QCOMPARE(entry->text(), command);
             entry->trigger();
-            QCOMPARE(f.reports, QStringList{QString::fromUtf8("ファイル %1 は名簿ファイルのため上書きしません.").arg(path)});
+            QCOMPARE(
+                f.reports, QStringList{QString::fromUtf8("ファイル %1 は名簿ファイルのため上書きしません.").arg(path)});
             QCOMPARE(fileBytes(path), kept);
             Form3 = nullptr;
             w.FormDestroy();
@@ -178,16 +181,25 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<bool>("kept");
         const std::pair<const char*, bool> rows[] = {
-            {"name typed", true},         {"status typed", true},
-            {"stage time typed", true},   {"lock flag", true},
-            {"no-count flag", true},      {"section ID picked", true},
-            {"memo left", true},          {"row added", true},
-            {"row deleted", true},        {"row moved", true},
-            {"row restored after a save", true}, {"import", true},
-            {"save, then edit", true},    {"nothing", false},
+            {"name typed", true},
+            {"status typed", true},
+            {"stage time typed", true},
+            {"lock flag", true},
+            {"no-count flag", true},
+            {"section ID picked", true},
+            {"memo left", true},
+            {"row added", true},
+            {"row deleted", true},
+            {"row moved", true},
+            {"row restored after a save", true},
+            {"import", true},
+            {"save, then edit", true},
+            {"nothing", false},
             {"editor left unchanged", false},
-            {"import of empty slots", false}, {"edit, then save", false},
-            {"edit, then load", false},   {"export", false},
+            {"import of empty slots", false},
+            {"edit, then save", false},
+            {"edit, then load", false},
+            {"export", false},
         };
         for (auto [action, kept] : rows)
             QTest::newRow(action) << QString::fromLatin1(action) << kept;
@@ -211,7 +223,8 @@ private slots:
             return;
         QVERIFY(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.pd3$").match(copies[0]).hasMatch());
         Roster copy;
-        QCOMPARE(loadRoster(f.recoveryFolder().toStdString() + "/" + copies[0].toStdString(), copy), LoadResult::Loaded);
+        QCOMPARE(
+            loadRoster(f.recoveryFolder().toStdString() + "/" + copies[0].toStdString(), copy), LoadResult::Loaded);
         QVERIFY(sameContent(copy, inMemory));
         // The roster file itself is never written on closing.
         QCOMPARE(fileBytes("start.pd3"), QByteArray::fromStdString(serializeRoster(namedRoster("Start"))));
@@ -223,10 +236,13 @@ private slots:
         QTest::addColumn<QString>("editor");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("kept");
-        QTest::newRow("memo") << "memo" << "last words" << true;
-        QTest::newRow("name") << "name" << "Ab" << true;
+        QTest::newRow("memo") << "memo"
+                              << "last words" << true;
+        QTest::newRow("name") << "name"
+                              << "Ab" << true;
         // Cannot be stored; dropped without a report nobody would see.
-        QTest::newRow("status left empty") << "status" << "" << false;
+        QTest::newRow("status left empty") << "status"
+                                           << "" << false;
     }
     void pendingEditAtClose()
     {
@@ -255,7 +271,8 @@ private slots:
         if (!kept)
             return;
         Roster copy;
-        QCOMPARE(loadRoster(f.recoveryFolder().toStdString() + "/" + copies[0].toStdString(), copy), LoadResult::Loaded);
+        QCOMPARE(
+            loadRoster(f.recoveryFolder().toStdString() + "/" + copies[0].toStdString(), copy), LoadResult::Loaded);
         QCOMPARE(copy.size(), std::size_t(3));
         if (editor == "memo")
             QCOMPARE(copy[2]->memo, typed.toStdString());

@@ -122,7 +122,11 @@ private slots:
     {
         FormFixture f;
         saveRoster("qvrutl.pd3", namedRoster("Kept", 2));
-        const QByteArray before = [] { QFile r("qvrutl.pd3"); r.open(QIODevice::ReadOnly); return r.readAll(); }();
+        const QByteArray before = [] {
+            QFile r("qvrutl.pd3");
+            r.open(QIODevice::ReadOnly);
+            return r.readAll();
+        }();
         TForm1& w = f.start();
         w.appendRecord();
         w.roster[1]->setName("Edited");
@@ -131,7 +135,7 @@ private slots:
         QVERIFY(r.open(QIODevice::ReadOnly));
         QCOMPARE(r.readAll(), before);
         QCOMPARE(f.readSettings(),
-                 QByteArray("[SYSTEM]\r\nSFile=default.wav\r\n\r\n[LAST]\r\nLastFile=qvrutl.pd3\r\nDispMode=0\r\n"));
+            QByteArray("[SYSTEM]\r\nSFile=default.wav\r\n\r\n[LAST]\r\nLastFile=qvrutl.pd3\r\nDispMode=0\r\n"));
     }
 
     void lastFileFollowsSavesNotLoads()
@@ -161,7 +165,8 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("message");
         QTest::newRow("missing") << QStringLiteral("nothere.pd3") << QStringLiteral("ファイル %1 は開けません.");
-        QTest::newRow("damaged") << QStringLiteral("damaged.pd3") << QStringLiteral("ファイル %1 は名簿ファイルとして読めません.");
+        QTest::newRow("damaged") << QStringLiteral("damaged.pd3")
+                                 << QStringLiteral("ファイル %1 は名簿ファイルとして読めません.");
     }
     void loadOfABadFileChangesNothing()
     {

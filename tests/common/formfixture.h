@@ -83,10 +83,7 @@ public:
         return *form;
     }
 
-    QPoint cellCenter(int col, int row) const
-    {
-        return form->DrawGrid1->cellRect(col, row).center();
-    }
+    QPoint cellCenter(int col, int row) const { return form->DrawGrid1->cellRect(col, row).center(); }
     void click(int col, int row, Qt::MouseButton button = Qt::LeftButton)
     {
         QTest::mouseClick(form->DrawGrid1->viewport(), button, {}, cellCenter(col, row));
@@ -130,8 +127,8 @@ public:
     QStringList reports;
     // Pressing Enter on the name the dialog offers: the one chosen last.
     static inline const QString ENTER = QStringLiteral("<Enter>");
-    QStringList answers;        // what the file dialog "chooses", in order
-    QStringList dialogFilters;  // the filters it was shown with
+    QStringList answers; // what the file dialog "chooses", in order
+    QStringList dialogFilters; // the filters it was shown with
 
 private:
     QString oldDir_;

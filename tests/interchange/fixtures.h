@@ -12,8 +12,8 @@
 
 namespace fixture {
 
-inline qvr::CharRecord& add(qvr::Roster& roster, std::string_view name, int id = 0, int wtype = 0,
-                            std::string memo = {})
+inline qvr::CharRecord& add(
+    qvr::Roster& roster, std::string_view name, int id = 0, int wtype = 0, std::string memo = {})
 {
     roster.push_back(qvr::makeRecord());
     qvr::CharRecord& rec = *roster.back();

@@ -101,7 +101,7 @@ void TstExportConsumers::xmlParses()
         QByteArray value;
         if (!run(xmllint, {"--encode", "UTF-8", "--xpath", expr, file}, value))
             return QString("<xmllint failed>");
-        value.chop(1);  // the newline xmllint adds
+        value.chop(1); // the newline xmllint adds
         return QString::fromUtf8(value);
     };
     QCOMPARE(xpath("count(/qvrdat3/char)"), QString::number(COUNT));
@@ -122,10 +122,9 @@ void TstExportConsumers::csvReadsBack()
     QTemporaryDir dir;
     const QString file = dir.filePath("out.cvs");
     exportCsv(file.toStdString(), sampleRoster());
-    const QJsonDocument doc = runPython(
-        "import csv, json, sys\n"
-        "with open(sys.argv[1], encoding='cp932', newline='') as f:\n"
-        "    json.dump(list(csv.reader(f, strict=True)), sys.stdout)\n",
+    const QJsonDocument doc = runPython("import csv, json, sys\n"
+                                        "with open(sys.argv[1], encoding='cp932', newline='') as f:\n"
+                                        "    json.dump(list(csv.reader(f, strict=True)), sys.stdout)\n",
         file);
     const QJsonArray rows = doc.array();
     QCOMPARE(rows.size(), COUNT);
@@ -150,26 +149,25 @@ void TstExportConsumers::htmlParses()
     QVERIFY2(QFile::exists(head), qPrintable(head));
     exportHtml(file.toStdString(), sampleRoster(), {true, true, true, true}, head.toStdString());
     // Every cell as (class, text); a tag opened or closed inside a cell is leftover markup.
-    const QJsonDocument doc = runPython(
-        "import json, sys\n"
-        "from html.parser import HTMLParser\n"
-        "class P(HTMLParser):\n"
-        "    def __init__(self):\n"
-        "        super().__init__(convert_charrefs=True)\n"
-        "        self.rows, self.cell, self.stray = [], None, []\n"
-        "    def handle_starttag(self, tag, attrs):\n"
-        "        if self.cell is not None: self.stray.append(tag)\n"
-        "        if tag == 'tr': self.rows.append([])\n"
-        "        elif tag in ('td', 'th'): self.cell = [dict(attrs).get('class'), '']\n"
-        "    def handle_endtag(self, tag):\n"
-        "        if tag in ('td', 'th') and self.cell is not None:\n"
-        "            self.rows[-1].append(self.cell); self.cell = None\n"
-        "        elif self.cell is not None: self.stray.append('/' + tag)\n"
-        "    def handle_data(self, data):\n"
-        "        if self.cell is not None: self.cell[1] += data\n"
-        "p = P()\n"
-        "p.feed(open(sys.argv[1], encoding='cp932', newline='').read()); p.close()\n"
-        "json.dump({'rows': p.rows, 'stray': p.stray}, sys.stdout)\n",
+    const QJsonDocument doc = runPython("import json, sys\n"
+                                        "from html.parser import HTMLParser\n"
+                                        "class P(HTMLParser):\n"
+                                        "    def __init__(self):\n"
+                                        "        super().__init__(convert_charrefs=True)\n"
+                                        "        self.rows, self.cell, self.stray = [], None, []\n"
+                                        "    def handle_starttag(self, tag, attrs):\n"
+                                        "        if self.cell is not None: self.stray.append(tag)\n"
+                                        "        if tag == 'tr': self.rows.append([])\n"
+                                        "        elif tag in ('td', 'th'): self.cell = [dict(attrs).get('class'), '']\n"
+                                        "    def handle_endtag(self, tag):\n"
+                                        "        if tag in ('td', 'th') and self.cell is not None:\n"
+                                        "            self.rows[-1].append(self.cell); self.cell = None\n"
+                                        "        elif self.cell is not None: self.stray.append('/' + tag)\n"
+                                        "    def handle_data(self, data):\n"
+                                        "        if self.cell is not None: self.cell[1] += data\n"
+                                        "p = P()\n"
+                                        "p.feed(open(sys.argv[1], encoding='cp932', newline='').read()); p.close()\n"
+                                        "json.dump({'rows': p.rows, 'stray': p.stray}, sys.stdout)\n",
         file);
     QCOMPARE(doc.object()["stray"].toArray(), QJsonArray());
     const QJsonArray rows = doc.object()["rows"].toArray();
@@ -183,8 +181,7 @@ void TstExportConsumers::htmlParses()
         QCOMPARE(cells[13].toArray()[0].toString(), i % 2 ? "cep1tb" : "cep1t");
         QCOMPARE(cells[29].toArray()[0].toString(), "cmemo");
         // An empty memo is written as a no-break space.
-        QCOMPARE(cells[29].toArray()[1].toString(), MEMOS[i].utf8.isEmpty() ? QString(QChar(0xa0))
-                                                                              : MEMOS[i].utf8);
+        QCOMPARE(cells[29].toArray()[1].toString(), MEMOS[i].utf8.isEmpty() ? QString(QChar(0xa0)) : MEMOS[i].utf8);
     }
 }
 

@@ -32,25 +32,20 @@ void addFull(Roster& roster)
     r.ep1time[0] = 3725;
     r.ep1time[1] = -3725;
     r.ep1time[9] = 7450;
-    r.ep1time[10] = 99;  // spare: never exported
+    r.ep1time[10] = 99; // spare: never exported
     r.ep2time[0] = -65;
     r.ep2time[5] = 65;
     r.ep2time[6] = 99;
 }
 
-QByteArray joined(const LineList& lines)
-{
-    return bytes(joinLines(lines));
-}
+QByteArray joined(const LineList& lines) { return bytes(joinLines(lines)); }
 
 const QByteArray HTML_FIXED_HEAD = "<tr><th>No</th><th>Name</th><th>ID</th><th>Type</th>";
-const QByteArray HTML_FULL_FIXED =
-    "<tr class=\"c1\"><td class=\"cnum\">1</td><td class=\"cname\">Alpha</td>"
-    "<td class=\"cid\">SKYLY</td><td class=\"ctype\">HUcaseal</td>";
-const QByteArray HTML_STATUS_HEAD =
-    "<th class=\"cst\">Lv</th><th class=\"cst\">HP</th><th class=\"cst\">TP</th>"
-    "<th class=\"cst\">Def</th><th class=\"cst\">Str</th><th class=\"cst\">Mind</th>"
-    "<th class=\"cst\">Dex</th><th class=\"cst\">Eva</th><th class=\"cst\">Luck</th>";
+const QByteArray HTML_FULL_FIXED = "<tr class=\"c1\"><td class=\"cnum\">1</td><td class=\"cname\">Alpha</td>"
+                                   "<td class=\"cid\">SKYLY</td><td class=\"ctype\">HUcaseal</td>";
+const QByteArray HTML_STATUS_HEAD = "<th class=\"cst\">Lv</th><th class=\"cst\">HP</th><th class=\"cst\">TP</th>"
+                                    "<th class=\"cst\">Def</th><th class=\"cst\">Str</th><th class=\"cst\">Mind</th>"
+                                    "<th class=\"cst\">Dex</th><th class=\"cst\">Eva</th><th class=\"cst\">Luck</th>";
 const QByteArray HTML_TIMES_HEAD =
     "<th class=\"ep1t\">EP1C1</th><th class=\"ep1t\">EP1C2</th><th class=\"ep1t\">EP1C3</th>"
     "<th class=\"ep1t\">EP1C4</th><th class=\"ep1t\">EP1C5</th><th class=\"ep1t\">EP1C6</th>"
@@ -58,19 +53,16 @@ const QByteArray HTML_TIMES_HEAD =
     "<th class=\"ep1t\">EP1Total</th>"
     "<th class=\"ep2t\">EP2C1</th><th class=\"ep2t\">EP2C2</th><th class=\"ep2t\">EP2C3</th>"
     "<th class=\"ep2t\">EP2C4</th><th class=\"ep2t\">EP2C5</th><th class=\"ep2t\">EP2Total</th>";
-const QByteArray HTML_FULL_TIMES =
-    "<td class=\"cep1t\"> 1'02\"05</td><td class=\"cep1tb\"> 1'02\"05</td>" +
+const QByteArray HTML_FULL_TIMES = "<td class=\"cep1t\"> 1'02\"05</td><td class=\"cep1tb\"> 1'02\"05</td>" +
     QByteArray("<td class=\"cep1t\"> 0'00\"00</td>").repeated(7) +
     "<td class=\"cep1t\"> 2'04\"10</td>"
     "<td class=\"cep2tb\"> 0'01\"05</td>" +
-    QByteArray("<td class=\"cep2t\"> 0'00\"00</td>").repeated(4) +
-    "<td class=\"cep2t\"> 0'01\"05</td>";
+    QByteArray("<td class=\"cep2t\"> 0'00\"00</td>").repeated(4) + "<td class=\"cep2t\"> 0'01\"05</td>";
 const QByteArray HTML_TAIL = "</table>\r\n</body>\r\n</html>\r\n";
 
 const QByteArray XML_OPEN = "<?xml version=\"1.0\" encoding=\"Shift-JIS\" ?>\r\n\t<qvrdat3>\r\n";
-const QByteArray XML_FULL_FIXED =
-    "\t\t<char>\r\n\t\t\t<no>1</no>\r\n\t\t\t<name>Alpha</name>\r\n\t\t\t<id>2</id>\r\n"
-    "\t\t\t<wtype>3</wtype>\r\n";
+const QByteArray XML_FULL_FIXED = "\t\t<char>\r\n\t\t\t<no>1</no>\r\n\t\t\t<name>Alpha</name>\r\n\t\t\t<id>2</id>\r\n"
+                                  "\t\t\t<wtype>3</wtype>\r\n";
 const QByteArray XML_CHAR_CLOSE = "\t\t</char>\r\n\n\r\n";
 const QByteArray XML_CLOSE = "\t</qvrdat3>\r\n";
 
@@ -110,17 +102,15 @@ void TstExports::csvFields_data()
     QTest::addColumn<QByteArray>("memo");
     QTest::addColumn<QByteArray>("nameField");
     QTest::addColumn<QByteArray>("memoField");
-    QTest::newRow("plain") << QByteArray("Alpha") << QByteArray("note") << QByteArray("Alpha")
-                           << QByteArray("note");
+    QTest::newRow("plain") << QByteArray("Alpha") << QByteArray("note") << QByteArray("Alpha") << QByteArray("note");
     QTest::newRow("empty") << QByteArray() << QByteArray() << QByteArray() << QByteArray();
     QTest::newRow("Japanese") << QByteArray("\x82\xa0\x95\x5c") << QByteArray("\x83\x81\x83\x82")
                               << QByteArray("\x82\xa0\x95\x5c") << QByteArray("\x83\x81\x83\x82");
-    QTest::newRow("comma") << QByteArray("a,b") << QByteArray("x,") << QByteArray("\"a,b\"")
-                           << QByteArray("\"x,\"");
-    QTest::newRow("quote") << QByteArray("say \"hi\"") << QByteArray("\"")
-                           << QByteArray("\"say \"\"hi\"\"\"") << QByteArray("\"\"\"\"");
-    QTest::newRow("line breaks") << QByteArray("a") << QByteArray("one\r\ntwo\nthree\r")
-                                 << QByteArray("a") << QByteArray("\"one\r\ntwo\nthree\r\"");
+    QTest::newRow("comma") << QByteArray("a,b") << QByteArray("x,") << QByteArray("\"a,b\"") << QByteArray("\"x,\"");
+    QTest::newRow("quote") << QByteArray("say \"hi\"") << QByteArray("\"") << QByteArray("\"say \"\"hi\"\"\"")
+                           << QByteArray("\"\"\"\"");
+    QTest::newRow("line breaks") << QByteArray("a") << QByteArray("one\r\ntwo\nthree\r") << QByteArray("a")
+                                 << QByteArray("\"one\r\ntwo\nthree\r\"");
 }
 
 void TstExports::csvFields()
@@ -142,16 +132,16 @@ void TstExports::csvWholeFile()
     const QString path = dir.filePath("out.cvs");
     Roster roster = fixture::withPlaceholder();
     exportCsv(path.toStdString(), roster);
-    QCOMPARE(fixture::readBytes(path), QByteArray());  // placeholder only: an empty file
+    QCOMPARE(fixture::readBytes(path), QByteArray()); // placeholder only: an empty file
 
     addFull(roster);
     add(roster, "", 9, 11).ep1time[0] = INT_MIN;
     exportCsv(path.toStdString(), roster);
     QCOMPARE(fixture::readBytes(path),
-             QByteArray("1,Alpha,2,3,1,2,3,4,5,6,7,8,9,10,3725,3725,0,0,0,0,0,0,0,7450,"
-                        "65,0,0,0,0,65,\"m1\r\nm2\"\r\n"
-                        "2,,9,11,0,0,0,0,0,0,0,0,0,0,2147483648,0,0,0,0,0,0,0,0,0,"
-                        "0,0,0,0,0,0,\r\n"));
+        QByteArray("1,Alpha,2,3,1,2,3,4,5,6,7,8,9,10,3725,3725,0,0,0,0,0,0,0,7450,"
+                   "65,0,0,0,0,65,\"m1\r\nm2\"\r\n"
+                   "2,,9,11,0,0,0,0,0,0,0,0,0,0,2147483648,0,0,0,0,0,0,0,0,0,"
+                   "0,0,0,0,0,0,\r\n"));
 }
 
 void TstExports::htmlLayout_data()
@@ -163,13 +153,13 @@ void TstExports::htmlLayout_data()
                              << HTML_FULL_FIXED + "</tr>";
     QTest::newRow("defaults") << ExportOptions{} << HTML_FIXED_HEAD + HTML_TIMES_HEAD + "</tr>"
                               << HTML_FULL_FIXED + HTML_FULL_TIMES + "</tr>";
-    QTest::newRow("all on")
-        << opts(true, true, true, true)
-        << HTML_FIXED_HEAD + HTML_STATUS_HEAD + HTML_TIMES_HEAD + "<th class=\"mem\">Memo</th></tr>"
-        << HTML_FULL_FIXED + "<td class=\"cst\">1</td><td class=\"cst\">2</td><td class=\"cst\">3</td>"
-                             "<td class=\"cst\">4</td><td class=\"cst\">5</td><td class=\"cst\">6</td>"
-                             "<td class=\"cst\">7</td><td class=\"cst\">8</td><td class=\"cst\">9</td>" +
-               HTML_FULL_TIMES + "<td class=\"cmemo\">m1\r\nm2</td></tr>";
+    QTest::newRow("all on") << opts(true, true, true, true)
+                            << HTML_FIXED_HEAD + HTML_STATUS_HEAD + HTML_TIMES_HEAD + "<th class=\"mem\">Memo</th></tr>"
+                            << HTML_FULL_FIXED +
+            "<td class=\"cst\">1</td><td class=\"cst\">2</td><td class=\"cst\">3</td>"
+            "<td class=\"cst\">4</td><td class=\"cst\">5</td><td class=\"cst\">6</td>"
+            "<td class=\"cst\">7</td><td class=\"cst\">8</td><td class=\"cst\">9</td>" +
+            HTML_FULL_TIMES + "<td class=\"cmemo\">m1\r\nm2</td></tr>";
 }
 
 void TstExports::htmlLayout()
@@ -252,11 +242,10 @@ void TstExports::htmlBadIndexTouchesNothing()
         exportHtml(out.toStdString(), roster, ExportOptions{}, head.toStdString());
         QFAIL("no error raised");
     } catch (const Error& e) {
-        QCOMPARE(QString::fromUtf8(e.what()),
-                 QString("リストのインデックスが範囲を超えています (%1)").arg(index));
+        QCOMPARE(QString::fromUtf8(e.what()), QString("リストのインデックスが範囲を超えています (%1)").arg(index));
     }
     QCOMPARE(fixture::readBytes(out), QByteArray("previous export"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporary left behind
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary left behind
 }
 
 void TstExports::htmlTemplate_data()
@@ -279,10 +268,9 @@ void TstExports::htmlTemplate()
     QTemporaryDir dir;
     const QString headPath = dir.filePath("head.htm"), out = dir.filePath("out.htm");
     QVERIFY(fixture::writeBytes(headPath, templ));
-    exportHtml(out.toStdString(), fixture::withPlaceholder(), opts(false, false, false, false),
-               headPath.toStdString());
-    QCOMPARE(fixture::readBytes(out), head + "<table border=\"1\" cellspacing=\"0\">\r\n" +
-                                          HTML_FIXED_HEAD + "</tr>\r\n" + HTML_TAIL);
+    exportHtml(out.toStdString(), fixture::withPlaceholder(), opts(false, false, false, false), headPath.toStdString());
+    QCOMPARE(fixture::readBytes(out),
+        head + "<table border=\"1\" cellspacing=\"0\">\r\n" + HTML_FIXED_HEAD + "</tr>\r\n" + HTML_TAIL);
 }
 
 void TstExports::htmlTemplateFromCurrentFolder()
@@ -312,23 +300,35 @@ void TstExports::xmlLayout_data()
     QTest::addColumn<QByteArray>("body");
     QTest::newRow("all off") << opts(false, false, false, false) << XML_FULL_FIXED;
     const QByteArray zero = " 0'00\"00";
-    QTest::newRow("all on")
-        << opts(true, true, true, true)
-        << XML_FULL_FIXED + "\t\t\t<status>\r\n\t\t\t\t<lv>1</lv>\r\n\t\t\t\t<hp>2</hp>\r\n"
-                            "\t\t\t\t<tp>3</tp>\r\n\t\t\t\t<def>4</def>\r\n\t\t\t\t<str>5</str>\r\n"
-                            "\t\t\t\t<mind>6</mind>\r\n\t\t\t\t<dex>7</dex>\r\n\t\t\t\t<eva>8</eva>\r\n"
-                            "\t\t\t\t<luck>9</luck>\r\n\t\t\t</status>\r\n"
-                            "\t\t\t<ep1time>\r\n\t\t\t\t<c1> 1'02\"05</c1>\r\n\t\t\t\t<c2>* 1'02\"05</c2>\r\n"
-                            "\t\t\t\t<c3>" + zero + "</c3>\r\n\t\t\t\t<c4>" + zero + "</c4>\r\n"
-                            "\t\t\t\t<c5>" + zero + "</c5>\r\n\t\t\t\t<c6>" + zero + "</c6>\r\n"
-                            "\t\t\t\t<c7>" + zero + "</c7>\r\n\t\t\t\t<c8>" + zero + "</c8>\r\n"
-                            "\t\t\t\t<c9>" + zero + "</c9>\r\n\t\t\t\t<total> 2'04\"10</total>\r\n"
-                            "\t\t\t</ep1time>\r\n"
-                            "\t\t\t<ep2time>\r\n\t\t\t\t<c1>* 0'01\"05</c1>\r\n"
-                            "\t\t\t\t<c2>" + zero + "</c2>\r\n\t\t\t\t<c3>" + zero + "</c3>\r\n"
-                            "\t\t\t\t<c4>" + zero + "</c4>\r\n\t\t\t\t<c5>" + zero + "</c5>\r\n"
-                            "\t\t\t\t<total> 0'01\"05</total>\r\n\t\t\t</ep2time>\r\n"
-                            "\t\t\t<memo>\r\nm1\r\nm2\r\n\t\t\t</memo>\r\n";
+    QTest::newRow("all on") << opts(true, true, true, true)
+                            << XML_FULL_FIXED +
+            "\t\t\t<status>\r\n\t\t\t\t<lv>1</lv>\r\n\t\t\t\t<hp>2</hp>\r\n"
+            "\t\t\t\t<tp>3</tp>\r\n\t\t\t\t<def>4</def>\r\n\t\t\t\t<str>5</str>\r\n"
+            "\t\t\t\t<mind>6</mind>\r\n\t\t\t\t<dex>7</dex>\r\n\t\t\t\t<eva>8</eva>\r\n"
+            "\t\t\t\t<luck>9</luck>\r\n\t\t\t</status>\r\n"
+            "\t\t\t<ep1time>\r\n\t\t\t\t<c1> 1'02\"05</c1>\r\n\t\t\t\t<c2>* 1'02\"05</c2>\r\n"
+            "\t\t\t\t<c3>" +
+            zero + "</c3>\r\n\t\t\t\t<c4>" + zero +
+            "</c4>\r\n"
+            "\t\t\t\t<c5>" +
+            zero + "</c5>\r\n\t\t\t\t<c6>" + zero +
+            "</c6>\r\n"
+            "\t\t\t\t<c7>" +
+            zero + "</c7>\r\n\t\t\t\t<c8>" + zero +
+            "</c8>\r\n"
+            "\t\t\t\t<c9>" +
+            zero +
+            "</c9>\r\n\t\t\t\t<total> 2'04\"10</total>\r\n"
+            "\t\t\t</ep1time>\r\n"
+            "\t\t\t<ep2time>\r\n\t\t\t\t<c1>* 0'01\"05</c1>\r\n"
+            "\t\t\t\t<c2>" +
+            zero + "</c2>\r\n\t\t\t\t<c3>" + zero +
+            "</c3>\r\n"
+            "\t\t\t\t<c4>" +
+            zero + "</c4>\r\n\t\t\t\t<c5>" + zero +
+            "</c5>\r\n"
+            "\t\t\t\t<total> 0'01\"05</total>\r\n\t\t\t</ep2time>\r\n"
+            "\t\t\t<memo>\r\nm1\r\nm2\r\n\t\t\t</memo>\r\n";
 }
 
 void TstExports::xmlLayout()
@@ -361,7 +361,7 @@ void TstExports::xmlEscaping()
 void TstExports::failedExportKeepsTarget_data()
 {
     QTest::addColumn<QString>("format");
-    QTest::addColumn<QString>("target");  // relative to a fresh folder
+    QTest::addColumn<QString>("target"); // relative to a fresh folder
     for (const QString format : {"csv", "html", "xml"}) {
         QTest::addRow("%s, missing folder", qPrintable(format)) << format << "none/out";
         QTest::addRow("%s, folder", qPrintable(format)) << format << "folder";
@@ -434,7 +434,7 @@ void TstExports::filesMatchLists()
         lines = xmlLines(roster, all);
     }
     const QByteArray file = fixture::readBytes(path);
-    QVERIFY(file.size() > 600 * 1024);  // several pieces
+    QVERIFY(file.size() > 600 * 1024); // several pieces
     QVERIFY(file == joined(lines));
 }
 
@@ -442,8 +442,8 @@ void TstExports::rosterFilesAreNotReplaced_data()
 {
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("target");
-    QTest::addColumn<QByteArray>("oldBytes");  // empty: no file there
-    QTest::addColumn<QString>("outcome");      // "refused", "written" or "cannot create"
+    QTest::addColumn<QByteArray>("oldBytes"); // empty: no file there
+    QTest::addColumn<QString>("outcome"); // "refused", "written" or "cannot create"
     const QByteArray roster = fixture::bytes(serializeRoster(makeRoster(3)));
     const QByteArray ver2(int(50 * 2192), '\0');
     for (const QString format : {"csv", "html", "xml"}) {
@@ -503,8 +503,8 @@ void TstExports::rosterFilesAreNotReplaced()
         QCOMPARE(fixture::readBytes(path), joined(lines));
         return;
     }
-    const QString expected = outcome == "refused" ? "ファイル %1 は名簿ファイルのため上書きしません"
-                                                  : "ファイル %1 を作成できません";
+    const QString expected =
+        outcome == "refused" ? "ファイル %1 は名簿ファイルのため上書きしません" : "ファイル %1 を作成できません";
     QCOMPARE(error, expected.arg(path));
     if (!oldBytes.isEmpty())
         QCOMPARE(fixture::readBytes(path), oldBytes);

@@ -25,8 +25,8 @@ QString iniPath() { return QString::fromStdString(qvr::programSettingsPath()); }
 
 bool same(const qvr::ExportOptions& a, const qvr::ExportOptions& b)
 {
-    return a.outStatus == b.outStatus && a.outEp1Time == b.outEp1Time &&
-           a.outEp2Time == b.outEp2Time && a.outMemo == b.outMemo;
+    return a.outStatus == b.outStatus && a.outEp1Time == b.outEp1Time && a.outEp2Time == b.outEp2Time &&
+        a.outMemo == b.outMemo;
 }
 
 } // namespace
@@ -48,7 +48,7 @@ private slots:
 
 void TstTForm3::init()
 {
-    QDir().rmdir(iniPath());  // left by a run that was cut short
+    QDir().rmdir(iniPath()); // left by a run that was cut short
     QVERIFY(fixture::writeBytes(iniPath(), OTHER_KEYS));
 }
 
@@ -65,12 +65,24 @@ void TstTForm3::controls_data()
     QTest::addColumn<QString>("parentName");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("geometry");
-    QTest::newRow("group") << "GroupBox1" << "Form3" << "Output Option" << QRect(8, 8, 97, 97);
-    QTest::newRow("status") << "CheckBox1" << "GroupBox1" << "Status" << QRect(8, 16, 65, 17);
-    QTest::newRow("ep1") << "CheckBox2" << "GroupBox1" << "EP1Time" << QRect(8, 32, 73, 17);
-    QTest::newRow("ep2") << "CheckBox3" << "GroupBox1" << "EP2Time" << QRect(8, 48, 73, 17);
-    QTest::newRow("memo") << "CheckBox4" << "GroupBox1" << "Memo" << QRect(8, 64, 65, 17);
-    QTest::newRow("ok") << "Button3" << "Form3" << "Ok" << QRect(8, 112, 97, 25);
+    QTest::newRow("group") << "GroupBox1"
+                           << "Form3"
+                           << "Output Option" << QRect(8, 8, 97, 97);
+    QTest::newRow("status") << "CheckBox1"
+                            << "GroupBox1"
+                            << "Status" << QRect(8, 16, 65, 17);
+    QTest::newRow("ep1") << "CheckBox2"
+                         << "GroupBox1"
+                         << "EP1Time" << QRect(8, 32, 73, 17);
+    QTest::newRow("ep2") << "CheckBox3"
+                         << "GroupBox1"
+                         << "EP2Time" << QRect(8, 48, 73, 17);
+    QTest::newRow("memo") << "CheckBox4"
+                          << "GroupBox1"
+                          << "Memo" << QRect(8, 64, 65, 17);
+    QTest::newRow("ok") << "Button3"
+                        << "Form3"
+                        << "Ok" << QRect(8, 112, 97, 25);
 }
 
 void TstTForm3::controls()
@@ -105,9 +117,8 @@ void TstTForm3::window()
     const Qt::WindowFlags f = form.windowFlags();
     QVERIFY(f.testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(f.testFlag(Qt::CustomizeWindowHint));
-    for (Qt::WindowType button : {Qt::WindowSystemMenuHint, Qt::WindowCloseButtonHint,
-                                  Qt::WindowMinimizeButtonHint, Qt::WindowMaximizeButtonHint,
-                                  Qt::WindowContextHelpButtonHint})
+    for (Qt::WindowType button : {Qt::WindowSystemMenuHint, Qt::WindowCloseButtonHint, Qt::WindowMinimizeButtonHint,
+             Qt::WindowMaximizeButtonHint, Qt::WindowContextHelpButtonHint})
         QVERIFY(!f.testFlag(button));
     QCOMPARE(form.font().pixelSize(), 12);
     // Keyboard order: the four boxes, then the button.
@@ -130,14 +141,14 @@ void TstTForm3::readsOptions_data()
     const qvr::ExportOptions defaults{false, true, true, false};
     QTest::newRow("no settings file") << QByteArray() << false << defaults;
     QTest::newRow("no section") << QByteArray() << true << defaults;
-    QTest::newRow("all changed")
-        << QByteArray("[OPTION]\r\nOutStatus=1\r\nOutEP1Time=0\r\nOutEP2Time=0\r\nOutMemo=5\r\n")
-        << true << qvr::ExportOptions{true, false, false, true};
-    QTest::newRow("not numbers")
-        << QByteArray("[OPTION]\r\nOutStatus=yes\r\nOutEP1Time=no\r\nOutEP2Time=\r\nOutMemo=yes\r\n")
-        << true << defaults;
-    QTest::newRow("other letter case") << QByteArray("[option]\r\noutmemo=1\r\nOUTEP2TIME=0\r\n")
-                                       << true << qvr::ExportOptions{false, true, false, true};
+    QTest::newRow("all changed") << QByteArray(
+                                        "[OPTION]\r\nOutStatus=1\r\nOutEP1Time=0\r\nOutEP2Time=0\r\nOutMemo=5\r\n")
+                                 << true << qvr::ExportOptions{true, false, false, true};
+    QTest::newRow("not numbers") << QByteArray(
+                                        "[OPTION]\r\nOutStatus=yes\r\nOutEP1Time=no\r\nOutEP2Time=\r\nOutMemo=yes\r\n")
+                                 << true << defaults;
+    QTest::newRow("other letter case") << QByteArray("[option]\r\noutmemo=1\r\nOUTEP2TIME=0\r\n") << true
+                                       << qvr::ExportOptions{false, true, false, true};
 }
 
 void TstTForm3::readsOptions()
@@ -165,7 +176,7 @@ void TstTForm3::okClosesAndBoxesAreTheOptions()
     QTest::mouseClick(form.Button3, Qt::LeftButton);
     QCOMPARE(form.result(), int(QDialog::Accepted));
     QVERIFY(!form.isVisible());
-    QVERIFY(same(form.options(), {true, true, false, false}));  // closing undoes nothing
+    QVERIFY(same(form.options(), {true, true, false, false})); // closing undoes nothing
 }
 
 void TstTForm3::destroyWritesOptions()
@@ -188,7 +199,7 @@ void TstTForm3::destroyFailureIsReported()
 {
     TForm3 form;
     QVERIFY(QFile::remove(iniPath()));
-    QVERIFY(QDir().mkdir(iniPath()));  // a folder cannot be written as the settings file
+    QVERIFY(QDir().mkdir(iniPath())); // a folder cannot be written as the settings file
     QStringList reports;
     qvr::setErrorReportHook([&](const QString& text) { reports << text; });
     form.FormDestroy();

@@ -56,13 +56,13 @@ private slots:
 void TstVer2Import::slotsBecomeRecords()
 {
     QByteArray full = slot(QByteArray("Alpha\0junk", 10), "memo\r\nline2");
-    putInt(full, 16, 11);  // wtype
-    putInt(full, 20, 9);   // id
+    putInt(full, 16, 11); // wtype
+    putInt(full, 20, 9); // id
     for (int i = 0; i < 10; ++i) {
-        putInt(full, 24 + 4 * i, i == 3 ? -400 : 100 + i);  // times, a marked one among them
-        putInt(full, 64 + 4 * i, 1000 + i);                  // status
+        putInt(full, 24 + 4 * i, i == 3 ? -400 : 100 + i); // times, a marked one among them
+        putInt(full, 64 + 4 * i, 1000 + i); // status
     }
-    putInt(full, 60, 12345);  // a total that is not the stages' sum stays
+    putInt(full, 60, 12345); // a total that is not the stages' sum stays
     full[142] = 1;
     full[143] = 1;
     QByteArray odd = slot("odd");
@@ -70,8 +70,7 @@ void TstVer2Import::slotsBecomeRecords()
     putInt(odd, 20, 99);
 
     const QByteArray file = emptySlots(1) + full + slot("names") + slot("Name") + slot("nam") +
-                            slot("ABCDEFGHIJKLMNOP") + slot("\x82\xa0", QByteArray(2048, 'm')) +
-                            odd + emptySlots(42);
+        slot("ABCDEFGHIJKLMNOP") + slot("\x82\xa0", QByteArray(2048, 'm')) + odd + emptySlots(42);
     Roster got = parseVer2(std::string_view(file.constData(), std::size_t(file.size())));
     QCOMPARE(got.size(), std::size_t(6));
 
@@ -94,7 +93,7 @@ void TstVer2Import::slotsBecomeRecords()
     QCOMPARE(fixture::bytes(got[3]->nameText()), QByteArray("ABCDEFGHIJKLMNOP"));
     QCOMPARE(got[3]->name[16], '\0');
     QCOMPARE(fixture::bytes(got[4]->nameText()), QByteArray("\x82\xa0"));
-    QCOMPARE(fixture::bytes(got[4]->memo), QByteArray(2048, 'm'));  // no terminator: the whole area, no more
+    QCOMPARE(fixture::bytes(got[4]->memo), QByteArray(2048, 'm')); // no terminator: the whole area, no more
     QCOMPARE(got[5]->wtype, -3);
     QCOMPARE(got[5]->id, 99);
     for (const auto& rec : got) {
@@ -149,7 +148,7 @@ void TstVer2Import::importWithoutReadableFile()
     QTemporaryDir dir;
     Roster roster = fixture::withPlaceholder();
     QVERIFY(!importVer2(dir.filePath("missing.pd2").toStdString(), roster));
-    QVERIFY(!importVer2(dir.path().toStdString(), roster));  // a folder is no file
+    QVERIFY(!importVer2(dir.path().toStdString(), roster)); // a folder is no file
 
     // A socket exists but cannot be opened: nothing is added, and that is no "missing file".
     const QByteArray sockPath = dir.filePath("sock.pd2").toLocal8Bit();

@@ -54,9 +54,7 @@ void write(Target target, const std::string& path, const std::string& headPath)
     case Target::Csv: exportCsv(path, roster); break;
     case Target::Html: exportHtml(path, roster, all, headPath); break;
     case Target::Xml: exportXml(path, roster, all); break;
-    case Target::Settings:
-        writeMainSettings(path, MainSettings{"alarm.wav", std::string(300, 'p') + ".pd3", 1});
-        break;
+    case Target::Settings: writeMainSettings(path, MainSettings{"alarm.wav", std::string(300, 'p') + ".pd3", 1}); break;
     }
 }
 
@@ -81,11 +79,9 @@ void fillDevice(const std::string& folder)
 {
     int fd = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT, 0644);
     const std::string block(4096, 'f');
-    while (fd >= 0 && ::write(fd, block.data(), block.size()) > 0) {
-    }
+    while (fd >= 0 && ::write(fd, block.data(), block.size()) > 0) { }
     // The last partial block too.
-    while (fd >= 0 && ::write(fd, block.data(), 1) > 0) {
-    }
+    while (fd >= 0 && ::write(fd, block.data(), 1) > 0) { }
     ::close(fd);
 }
 
@@ -112,11 +108,9 @@ private slots:
         QTest::addColumn<Fault>("fault");
         QTest::addColumn<Target>("target");
         const std::pair<const char*, Fault> faults[] = {{"full device", Fault::FullDevice},
-                                                        {"size limit", Fault::SizeLimit},
-                                                        {"read-only folder", Fault::ReadOnlyFolder}};
+            {"size limit", Fault::SizeLimit}, {"read-only folder", Fault::ReadOnlyFolder}};
         const std::pair<const char*, Target> targets[] = {{"roster", Target::Roster}, {"csv", Target::Csv},
-                                                          {"html", Target::Html}, {"xml", Target::Xml},
-                                                          {"settings", Target::Settings}};
+            {"html", Target::Html}, {"xml", Target::Xml}, {"settings", Target::Settings}};
         for (auto [faultName, fault] : faults)
             for (auto [targetName, target] : targets)
                 QTest::addRow("%s, %s", faultName, targetName) << fault << target;
@@ -128,9 +122,9 @@ private slots:
         QFETCH(Target, target);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                      QFileDevice::ExeOwner | QFileDevice::ExeGroup |
-                                                      QFileDevice::ExeOther));
+        QVERIFY(QFile::setPermissions(dir.path(),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ExeGroup |
+                QFileDevice::ExeOther));
         const QString folder = dir.filePath("out");
         QVERIFY(QDir().mkdir(folder));
         const std::string head = dir.filePath("head.htm").toStdString();
@@ -151,7 +145,7 @@ private slots:
             int fd = ready ? ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666) : -1;
             ready = fd >= 0 && ::write(fd, OLD_BYTES, sizeof OLD_BYTES - 1) == sizeof OLD_BYTES - 1;
             ::close(fd);
-            ::chmod(path.c_str(), 0666);  // the file itself may be replaced; only its folder refuses
+            ::chmod(path.c_str(), 0666); // the file itself may be replaced; only its folder refuses
             if (ready && fault == Fault::FullDevice)
                 fillDevice(folder.toStdString());
             if (ready && fault == Fault::SizeLimit) {
@@ -172,8 +166,7 @@ private slots:
             }
             // The device may vanish with the child: judge it here.
             std::string kept = readWholeFile(path).value_or("(unreadable)");
-            std::string line = outcome + "\n" + kept + "\n" +
-                               entries(folder).join(',').toStdString() + "\n";
+            std::string line = outcome + "\n" + kept + "\n" + entries(folder).join(',').toStdString() + "\n";
             if (::write(report[1], line.data(), line.size()) < 0)
                 _exit(2);
             _exit(0);

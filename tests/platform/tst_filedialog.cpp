@@ -30,7 +30,8 @@ Shown showDialog(OpenDialog& dialog)
         auto* combo = fd->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         auto* list = fd->findChild<QListView*>(QStringLiteral("listView"));
         if (combo && list) {
-            [[maybe_unused]] const bool listed = QTest::qWaitFor([list] { return list->model()->rowCount(list->rootIndex()) > 0; }, 5000);
+            [[maybe_unused]] const bool listed =
+                QTest::qWaitFor([list] { return list->model()->rowCount(list->rootIndex()) > 0; }, 5000);
             for (int i = 0; i < combo->count(); ++i)
                 shown.filterTexts << combo->itemText(i);
             for (int r = 0; r < list->model()->rowCount(list->rootIndex()); ++r)
@@ -51,12 +52,24 @@ private slots:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("shownAs");
         QTest::addColumn<QString>("file");
-        QTest::newRow("roster") << "QVRUTL_Ver3(*.pd3)|*.pd3" << "QVRUTL_Ver3(*.pd3)" << "a.pd3";
-        QTest::newRow("version 2") << "Ver2File(*.pd2)|*.pd2" << "Ver2File(*.pd2)" << "b.pd2";
-        QTest::newRow("csv") << "TextData(*.cvs)|*.cvs" << "TextData(*.cvs)" << "c.cvs";
-        QTest::newRow("html") << "HTML(*.htm)|*.htm" << "HTML(*.htm)" << "d.htm";
-        QTest::newRow("xml") << "XML(*.xml)|*.xml" << "XML(*.xml)" << "e.xml";
-        QTest::newRow("sound") << "Sound|*.wav" << "Sound" << "f.wav";
+        QTest::newRow("roster") << "QVRUTL_Ver3(*.pd3)|*.pd3"
+                                << "QVRUTL_Ver3(*.pd3)"
+                                << "a.pd3";
+        QTest::newRow("version 2") << "Ver2File(*.pd2)|*.pd2"
+                                   << "Ver2File(*.pd2)"
+                                   << "b.pd2";
+        QTest::newRow("csv") << "TextData(*.cvs)|*.cvs"
+                             << "TextData(*.cvs)"
+                             << "c.cvs";
+        QTest::newRow("html") << "HTML(*.htm)|*.htm"
+                              << "HTML(*.htm)"
+                              << "d.htm";
+        QTest::newRow("xml") << "XML(*.xml)|*.xml"
+                             << "XML(*.xml)"
+                             << "e.xml";
+        QTest::newRow("sound") << "Sound|*.wav"
+                               << "Sound"
+                               << "f.wav";
     }
     void filterShownOnceAndSelectsItsFiles()
     {

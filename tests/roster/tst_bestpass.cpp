@@ -22,8 +22,7 @@ Roster rosterWith(std::initializer_list<std::initializer_list<std::int32_t>> ep1
 // The pass as the rule reads: a search per stage over all records, then a
 // marking walk per stage.
 template <std::size_t N, std::size_t M>
-void referencePass(Roster& roster, std::array<std::int32_t, N> CharRecord::*field,
-                   std::array<std::int32_t, M>& table)
+void referencePass(Roster& roster, std::array<std::int32_t, N> CharRecord::*field, std::array<std::int32_t, M>& table)
 {
     std::int32_t sum = 0;
     for (std::size_t i = 0; i + 1 < M; ++i) {
@@ -46,8 +45,8 @@ void referencePass(Roster& roster, std::array<std::int32_t, N> CharRecord::*fiel
 // Few distinct values so that ties, zeros, old marks and the ceiling all occur.
 Roster randomRoster(QRandomGenerator& rng, int size)
 {
-    constexpr std::int32_t values[] = {0, 0, 59, 60, 60, -60, 61, 7199, 7200, -7200, 7201,
-                                       std::numeric_limits<std::int32_t>::min()};
+    constexpr std::int32_t values[] = {
+        0, 0, 59, 60, 60, -60, 61, 7199, 7200, -7200, 7201, std::numeric_limits<std::int32_t>::min()};
     Roster r = makeRoster(static_cast<std::size_t>(size));
     for (auto& rec : r) {
         for (auto& t : rec->ep1time)
@@ -113,7 +112,7 @@ private slots:
         BestTimes b;
         recomputeEp1Best(r, b);
         QCOMPARE(r[1]->ep1time[0], -300);
-        r[2]->ep1time[0] = 200;  // entered: stored positive
+        r[2]->ep1time[0] = 200; // entered: stored positive
         recomputeEp1Best(r, b);
         QCOMPARE(b.ep1best[0], 200);
         QCOMPARE(r[1]->ep1time[0], -300);
@@ -156,8 +155,8 @@ private slots:
         recomputeEp2Best(r, b);
         QCOMPARE(b.ep2best[4], 500);
         QCOMPARE(b.ep2best[5], 1500);
-        QCOMPARE(r[1]->ep2time[5], 1500);  // the total is never marked
-        QCOMPARE(r[1]->ep1time[0], 50);    // the other episode is untouched
+        QCOMPARE(r[1]->ep2time[5], 1500); // the total is never marked
+        QCOMPARE(r[1]->ep1time[0], 50); // the other episode is untouched
         QCOMPARE(r[1]->ep2time[0], -100);
     }
 

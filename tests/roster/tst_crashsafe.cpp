@@ -44,8 +44,8 @@ void csvWriter(const std::string& path, const Roster& roster) { exportCsv(path, 
 
 // Runs the writer in a child and kills it after a random delay within the
 // writer's own duration; returns false when the file is neither old nor new.
-bool killedWriteLeavesOldOrNew(Writer writer, const std::string& path, const Roster& next,
-                               const std::string& oldBytes, const std::string& newBytes, int trials)
+bool killedWriteLeavesOldOrNew(Writer writer, const std::string& path, const Roster& next, const std::string& oldBytes,
+    const std::string& newBytes, int trials)
 {
     QElapsedTimer clock;
     clock.start();
@@ -72,8 +72,8 @@ bool killedWriteLeavesOldOrNew(Writer writer, const std::string& path, const Ros
         waitpid(child, &status, 0);
         auto now = readWholeFile(path);
         if (!now || (*now != oldBytes && *now != newBytes)) {
-            qWarning("trial %d: file is %zu bytes, neither old (%zu) nor new (%zu)", t,
-                     now ? now->size() : 0, oldBytes.size(), newBytes.size());
+            qWarning("trial %d: file is %zu bytes, neither old (%zu) nor new (%zu)", t, now ? now->size() : 0,
+                oldBytes.size(), newBytes.size());
             return false;
         }
     }
@@ -107,8 +107,8 @@ private slots:
         const std::string path = dir.filePath("roster.pd3").toStdString();
         const Roster older = largeRoster(2000, 'o');
         const Roster newer = largeRoster(6000, 'n');
-        QVERIFY(killedWriteLeavesOldOrNew(saveWriter, path, newer, serializeRoster(older),
-                                          serializeRoster(newer), 200));
+        QVERIFY(
+            killedWriteLeavesOldOrNew(saveWriter, path, newer, serializeRoster(older), serializeRoster(newer), 200));
     }
 
     void killedExport()
@@ -150,18 +150,26 @@ private slots:
 
     void staleTemporaries_data()
     {
-        QTest::addColumn<QString>("name");    // %1: a pid
-        QTest::addColumn<QString>("writer");  // "dead", "alive"
+        QTest::addColumn<QString>("name"); // %1: a pid
+        QTest::addColumn<QString>("writer"); // "dead", "alive"
         QTest::addColumn<int>("ageSeconds");
         QTest::addColumn<bool>("removed");
-        QTest::newRow("writer gone") << ".t.pd3.qvrutl-%1-abcdef" << "dead" << 0 << true;
-        QTest::newRow("older than a minute") << ".t.pd3.qvrutl-%1-abcdef" << "alive" << 120 << true;
-        QTest::newRow("writer alive, fresh") << ".t.pd3.qvrutl-%1-abcdef" << "alive" << 0 << false;
-        QTest::newRow("another target's") << ".u.pd3.qvrutl-%1-abcdef" << "dead" << 120 << false;
-        QTest::newRow("target's name continues") << ".t.pd3.x.qvrutl-%1-abcdef" << "dead" << 120 << false;
-        QTest::newRow("not our shape") << ".t.pd3.qvrutl-%1" << "dead" << 120 << false;
-        QTest::newRow("no pid") << ".t.pd3.qvrutl--abcdef" << "dead" << 120 << false;
-        QTest::newRow("the user's own file") << "t.pd3.%1" << "dead" << 120 << false;
+        QTest::newRow("writer gone") << ".t.pd3.qvrutl-%1-abcdef"
+                                     << "dead" << 0 << true;
+        QTest::newRow("older than a minute") << ".t.pd3.qvrutl-%1-abcdef"
+                                             << "alive" << 120 << true;
+        QTest::newRow("writer alive, fresh") << ".t.pd3.qvrutl-%1-abcdef"
+                                             << "alive" << 0 << false;
+        QTest::newRow("another target's") << ".u.pd3.qvrutl-%1-abcdef"
+                                          << "dead" << 120 << false;
+        QTest::newRow("target's name continues") << ".t.pd3.x.qvrutl-%1-abcdef"
+                                                 << "dead" << 120 << false;
+        QTest::newRow("not our shape") << ".t.pd3.qvrutl-%1"
+                                       << "dead" << 120 << false;
+        QTest::newRow("no pid") << ".t.pd3.qvrutl--abcdef"
+                                << "dead" << 120 << false;
+        QTest::newRow("the user's own file") << "t.pd3.%1"
+                                             << "dead" << 120 << false;
     }
     void staleTemporaries()
     {

@@ -32,9 +32,9 @@ private slots:
         const Roster original = rosterWithMemos(4, 30);
         auto loaded = parseRoster(serializeRoster(original));
         QVERIFY(loaded);
-        CharRecord kept = *(*loaded)[2];           // shares the block
-        MemoText alone = (*loaded)[3]->memo;       // and so does this
-        loaded.reset();                            // the roster and its other records go
+        CharRecord kept = *(*loaded)[2]; // shares the block
+        MemoText alone = (*loaded)[3]->memo; // and so does this
+        loaded.reset(); // the roster and its other records go
         QCOMPARE(kept.memo, original[2]->memo);
         QCOMPARE(alone, original[3]->memo);
         QVERIFY(kept == *original[2]);
@@ -52,7 +52,7 @@ private slots:
             QVERIFY(sameContent(*loaded, original));
         }
         auto first = parseRoster(bytes);
-        auto second = parseRoster(bytes);  // while the first still holds its block
+        auto second = parseRoster(bytes); // while the first still holds its block
         QVERIFY(first && second);
         first.reset();
         QVERIFY(sameContent(*second, original));
@@ -63,14 +63,17 @@ private slots:
         QTest::addColumn<Edit>("edit");
         QTest::addColumn<QByteArray>("expected");
         QTest::newRow("assign") << Edit([](MemoText& m) { m.assign("new"); }) << QByteArray("new");
-        QTest::newRow("string") << Edit([](MemoText& m) { m = std::string("line\r\nline"); }) << QByteArray("line\r\nline");
+        QTest::newRow("string") << Edit([](MemoText& m) { m = std::string("line\r\nline"); })
+                                << QByteArray("line\r\nline");
         QTest::newRow("fill") << Edit([](MemoText& m) { m.assign(3, 'x'); }) << QByteArray("xxx");
         QTest::newRow("push_back") << Edit([](MemoText& m) { m.push_back('!'); }) << QByteArray("bb1!");
         QTest::newRow("clear") << Edit([](MemoText& m) { m.clear(); }) << QByteArray();
         QTest::newRow("part of itself") << Edit([](MemoText& m) { m.assign(std::string_view(m).substr(1)); })
                                         << QByteArray("b1");
-        QTest::newRow("own part of itself")
-            << Edit([](MemoText& m) { m.assign("xyz"); m.assign(std::string_view(m).substr(1)); }) << QByteArray("yz");
+        QTest::newRow("own part of itself") << Edit([](MemoText& m) {
+            m.assign("xyz");
+            m.assign(std::string_view(m).substr(1));
+        }) << QByteArray("yz");
     }
     void editingOneMemoLeavesTheOthers()
     {

@@ -23,7 +23,7 @@ void stamp(CharRecord& rec, int k)
 bool hasStamp(const CharRecord& rec, int k)
 {
     return rec.nameText() == std::to_string(k) && rec.ep1time[10] == k &&
-           rec.memo.size() == static_cast<std::size_t>(k % 50);
+        rec.memo.size() == static_cast<std::size_t>(k % 50);
 }
 
 } // namespace
@@ -51,7 +51,7 @@ private slots:
             QVERIFY(hasStamp(*rec, k));
             QVERIFY(addresses.insert(rec.get()).second);
         }
-        QVERIFY(live.size() > 2048);  // more than one slab's worth
+        QVERIFY(live.size() > 2048); // more than one slab's worth
     }
 
     void recordsFreedOnAnotherThreadStayUsable()

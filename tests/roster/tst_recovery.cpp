@@ -26,10 +26,7 @@ Roster rosterNamed(const char* name)
     return r;
 }
 
-QStringList filesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
+QStringList filesIn(const QString& folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
 void setEnv(const char* name, const QByteArray& value)
 {
@@ -52,13 +49,14 @@ private slots:
 
     void folder_data()
     {
-        QTest::addColumn<QByteArray>("stateHome");  // null: unset
+        QTest::addColumn<QByteArray>("stateHome"); // null: unset
         QTest::addColumn<QByteArray>("home");
         QTest::addColumn<QString>("folder");
         QTest::newRow("state home") << QByteArray("/st") << QByteArray("/h") << "/st/qvrutl/recovery";
         QTest::newRow("unset") << QByteArray() << QByteArray("/h") << "/h/.local/state/qvrutl/recovery";
         QTest::newRow("empty") << QByteArray("") << QByteArray("/h") << "/h/.local/state/qvrutl/recovery";
-        QTest::newRow("relative is ignored") << QByteArray("st") << QByteArray("/h") << "/h/.local/state/qvrutl/recovery";
+        QTest::newRow("relative is ignored")
+            << QByteArray("st") << QByteArray("/h") << "/h/.local/state/qvrutl/recovery";
         QTest::newRow("no home") << QByteArray() << QByteArray() << "";
     }
     void folder()
@@ -100,8 +98,8 @@ private slots:
         const std::string first = writeRecoveryCopy(rosterNamed("First"), folder, WHEN);
         const std::string second = writeRecoveryCopy(rosterNamed("Second"), folder, WHEN);
         const std::string third = writeRecoveryCopy(rosterNamed("Third"), folder, WHEN);
-        QCOMPARE(filesIn(dir.path()), (QStringList{"2026-12-09_14-03-22.pd3", "2026-12-09_14-03-22_2.pd3",
-                                                   "2026-12-09_14-03-22_3.pd3"}));
+        QCOMPARE(filesIn(dir.path()),
+            (QStringList{"2026-12-09_14-03-22.pd3", "2026-12-09_14-03-22_2.pd3", "2026-12-09_14-03-22_3.pd3"}));
         QCOMPARE(*readWholeFile(first), serializeRoster(rosterNamed("First")));
         QCOMPARE(*readWholeFile(second), serializeRoster(rosterNamed("Second")));
         QCOMPARE(*readWholeFile(third), serializeRoster(rosterNamed("Third")));
@@ -117,10 +115,13 @@ private slots:
         QTest::newRow("20 older") << twenty << QStringList{"2026-11-01_08-00-00.pd3"};
         QStringList clashes = twenty.mid(2);
         // "_10" sorts before "_2" by name but is the later copy.
-        clashes << "2026-11-01_08-00-00_2.pd3" << "2026-11-01_08-00-00_10.pd3";
+        clashes << "2026-11-01_08-00-00_2.pd3"
+                << "2026-11-01_08-00-00_10.pd3";
         QTest::newRow("numbered copies") << clashes << QStringList{"2026-11-01_08-00-00_2.pd3"};
         QStringList foreign = twenty.mid(1);
-        foreign << "notes.txt" << "mine.pd3" << "2026-01-01_00-00-00.pd3.bak";
+        foreign << "notes.txt"
+                << "mine.pd3"
+                << "2026-01-01_00-00-00.pd3.bak";
         QTest::newRow("other files stay") << foreign << QStringList{};
     }
     void newestTwentyAreKept()
@@ -141,7 +142,7 @@ private slots:
 
     void unwritableFolderGivesNothing_data()
     {
-        QTest::addColumn<QString>("folder");  // relative to a fresh folder holding the file "file"
+        QTest::addColumn<QString>("folder"); // relative to a fresh folder holding the file "file"
         QTest::newRow("under a file") << "file/qvrutl/recovery";
         QTest::newRow("is a file") << "file";
         QTest::newRow("empty") << "";

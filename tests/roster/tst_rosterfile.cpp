@@ -54,7 +54,7 @@ private slots:
         const std::string bytes = serializeRoster(makeRoster(3));
         QCOMPARE(bytes.size(), std::size_t(461));
         QCOMPARE(bytes.substr(0, 5), std::string("\x33", 1) + le32(3));
-        QCOMPARE(bytes.substr(5 + 148, 4), le32(0));  // empty memo: L = 0, no bytes
+        QCOMPARE(bytes.substr(5 + 148, 4), le32(0)); // empty memo: L = 0, no bytes
     }
 
     void blockLayout()
@@ -247,7 +247,8 @@ private slots:
             saveRoster(path, makeRoster(3));
             QFAIL("no error raised");
         } catch (const Error& e) {
-            QCOMPARE(QString::fromUtf8(e.what()), QString::fromUtf8("ファイル %1 を作成できません").arg(QString::fromStdString(path)));
+            QCOMPARE(QString::fromUtf8(e.what()),
+                QString::fromUtf8("ファイル %1 を作成できません").arg(QString::fromStdString(path)));
         }
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot).size(), 0);
     }

@@ -87,22 +87,38 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<int>("deletedLeft");
 
-        QTest::newRow("append") << 2 << "+" << "r1 r2 " << 0;
-        QTest::newRow("delete then restore in place") << 4 << "d3 i3" << "r1 r2 r3 r4" << 0;
-        QTest::newRow("restore order: newest first") << 4 << "d1 d1 i1 i1" << "r1 r2 r3 r4" << 0;
-        QTest::newRow("restore may append") << 3 << "d3 i3" << "r1 r2 r3" << 0;
-        QTest::newRow("restore with nothing deleted") << 2 << "i1" << "r1 r2" << 0;
-        QTest::newRow("placeholder is never deleted") << 2 << "d0" << "r1 r2" << 0;
-        QTest::newRow("delete past the end does nothing") << 2 << "d3 d-1" << "r1 r2" << 0;
-        QTest::newRow("last character deleted, then nothing") << 1 << "d1 d1" << "" << 1;
-        QTest::newRow("up on row 1 and down on the last row") << 3 << "u1 n3" << "r1 r2 r3" << 0;
-        QTest::newRow("up twice is no move") << 4 << "u4 u4" << "r1 r2 r3 r4" << 0;
-        QTest::newRow("down") << 3 << "n1" << "r2 r1 r3" << 0;
-        QTest::newRow("up past the end fails") << 3 << "d3 !u3" << "r1 r2" << 1;
-        QTest::newRow("restore past the end fails") << 2 << "d2 !i3 i2" << "r1 r2" << 0;
-        QTest::newRow("two deletions come back in reverse") << 4 << "d2 d2 i1 i1" << "r2 r3 r1 r4" << 0;
-        QTest::newRow("past the end after deleting the last row") << 3 << "d3 !u3 n3 d3 i3" << "r1 r2 r3" << 0;
-        QTest::newRow("every character, never the placeholder") << 2 << "d2 d1 d1 d0" << "" << 2;
+        QTest::newRow("append") << 2 << "+"
+                                << "r1 r2 " << 0;
+        QTest::newRow("delete then restore in place") << 4 << "d3 i3"
+                                                      << "r1 r2 r3 r4" << 0;
+        QTest::newRow("restore order: newest first") << 4 << "d1 d1 i1 i1"
+                                                     << "r1 r2 r3 r4" << 0;
+        QTest::newRow("restore may append") << 3 << "d3 i3"
+                                            << "r1 r2 r3" << 0;
+        QTest::newRow("restore with nothing deleted") << 2 << "i1"
+                                                      << "r1 r2" << 0;
+        QTest::newRow("placeholder is never deleted") << 2 << "d0"
+                                                      << "r1 r2" << 0;
+        QTest::newRow("delete past the end does nothing") << 2 << "d3 d-1"
+                                                          << "r1 r2" << 0;
+        QTest::newRow("last character deleted, then nothing") << 1 << "d1 d1"
+                                                              << "" << 1;
+        QTest::newRow("up on row 1 and down on the last row") << 3 << "u1 n3"
+                                                              << "r1 r2 r3" << 0;
+        QTest::newRow("up twice is no move") << 4 << "u4 u4"
+                                             << "r1 r2 r3 r4" << 0;
+        QTest::newRow("down") << 3 << "n1"
+                              << "r2 r1 r3" << 0;
+        QTest::newRow("up past the end fails") << 3 << "d3 !u3"
+                                               << "r1 r2" << 1;
+        QTest::newRow("restore past the end fails") << 2 << "d2 !i3 i2"
+                                                    << "r1 r2" << 0;
+        QTest::newRow("two deletions come back in reverse") << 4 << "d2 d2 i1 i1"
+                                                            << "r2 r3 r1 r4" << 0;
+        QTest::newRow("past the end after deleting the last row") << 3 << "d3 !u3 n3 d3 i3"
+                                                                  << "r1 r2 r3" << 0;
+        QTest::newRow("every character, never the placeholder") << 2 << "d2 d1 d1 d0"
+                                                                << "" << 2;
     }
     void rowOperations()
     {
@@ -124,7 +140,7 @@ private slots:
         }
         QCOMPARE(order(sheet.roster), expected);
         QCOMPARE(static_cast<int>(sheet.deleted.size()), deletedLeft);
-        QCOMPARE(sheet.currow, 1);  // no row operation moves the current row
+        QCOMPARE(sheet.currow, 1); // no row operation moves the current row
     }
 
     // Every change a user can make leaves the sheet modified and tells the listener;

@@ -61,8 +61,10 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("separators only") << QByteArray(" ' \" ") << QString::fromUtf8("'' は整数ではありません");
         QTest::newRow("letters") << QByteArray("abc") << QString::fromUtf8("'' は整数ではありません");
-        QTest::newRow("beyond 32 bits") << QByteArray("2147483648") << QString::fromUtf8("'2147483648' は整数ではありません");
-        QTest::newRow("eleven digits") << QByteArray("12345678901") << QString::fromUtf8("'12345678901' は整数ではありません");
+        QTest::newRow("beyond 32 bits") << QByteArray("2147483648")
+                                        << QString::fromUtf8("'2147483648' は整数ではありません");
+        QTest::newRow("eleven digits") << QByteArray("12345678901")
+                                       << QString::fromUtf8("'12345678901' は整数ではありません");
     }
     void fromTextFails()
     {

@@ -37,25 +37,36 @@ private slots:
         QTest::addColumn<QByteArray>("expected");
         const QByteArray d = "<def>";
         QTest::newRow("plain") << QByteArray("[S]\r\nk=v\r\n") << QByteArray("S") << QByteArray("k") << QByteArray("v");
-        QTest::newRow("case") << QByteArray("[system]\nsfile=a.wav\n") << QByteArray("SYSTEM") << QByteArray("SFile") << QByteArray("a.wav");
-        QTest::newRow("blanks trimmed") << QByteArray("  [ S ] \n  k \t=  a b \t\n") << QByteArray("S") << QByteArray("k") << QByteArray("a b");
+        QTest::newRow("case") << QByteArray("[system]\nsfile=a.wav\n") << QByteArray("SYSTEM") << QByteArray("SFile")
+                              << QByteArray("a.wav");
+        QTest::newRow("blanks trimmed") << QByteArray("  [ S ] \n  k \t=  a b \t\n") << QByteArray("S")
+                                        << QByteArray("k") << QByteArray("a b");
         QTest::newRow("empty value") << QByteArray("[S]\nk=\n") << QByteArray("S") << QByteArray("k") << QByteArray("");
         QTest::newRow("missing key") << QByteArray("[S]\nx=1\n") << QByteArray("S") << QByteArray("k") << d;
         QTest::newRow("missing section") << QByteArray("[T]\nk=1\n") << QByteArray("S") << QByteArray("k") << d;
         QTest::newRow("before first section") << QByteArray("k=1\n[S]\n") << QByteArray("S") << QByteArray("k") << d;
         QTest::newRow("other section") << QByteArray("[S]\n[T]\nk=1\n") << QByteArray("S") << QByteArray("k") << d;
-        QTest::newRow("first key wins") << QByteArray("[S]\nk=1\nK=2\n") << QByteArray("S") << QByteArray("k") << QByteArray("1");
+        QTest::newRow("first key wins") << QByteArray("[S]\nk=1\nK=2\n") << QByteArray("S") << QByteArray("k")
+                                        << QByteArray("1");
         QTest::newRow("first section wins") << QByteArray("[S]\n[s]\nk=2\n") << QByteArray("S") << QByteArray("k") << d;
         QTest::newRow("comment") << QByteArray("[S]\n;k=1\n") << QByteArray("S") << QByteArray("k") << d;
-        QTest::newRow("lone CR") << QByteArray("[S]\rk=v\rj=w") << QByteArray("S") << QByteArray("j") << QByteArray("w");
-        QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[S]\r\nk=v\r\n") << QByteArray("S") << QByteArray("k") << QByteArray("v");
-        QTest::newRow("equals in value") << QByteArray("[S]\nk=a=b\n") << QByteArray("S") << QByteArray("k") << QByteArray("a=b");
+        QTest::newRow("lone CR") << QByteArray("[S]\rk=v\rj=w") << QByteArray("S") << QByteArray("j")
+                                 << QByteArray("w");
+        QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[S]\r\nk=v\r\n") << QByteArray("S")
+                                         << QByteArray("k") << QByteArray("v");
+        QTest::newRow("equals in value") << QByteArray("[S]\nk=a=b\n") << QByteArray("S") << QByteArray("k")
+                                         << QByteArray("a=b");
         // Second bytes of double-byte characters are not letters: 0x83 0x41 is not 0x83 0x61.
-        QTest::newRow("double-byte no fold") << QByteArray("[\x83\x41]\nk=v\n") << QByteArray("\x83\x61") << QByteArray("k") << d;
-        QTest::newRow("double-byte bracket") << QByteArray("[\x83\x5D]\nk=v\n") << QByteArray("\x83\x5D") << QByteArray("k") << QByteArray("v");
-        QTest::newRow("2047 kept") << "[S]\nk=" + QByteArray(2047, 'a') << QByteArray("S") << QByteArray("k") << QByteArray(2047, 'a');
-        QTest::newRow("2048 cut") << "[S]\nk=" + QByteArray(2048, 'a') << QByteArray("S") << QByteArray("k") << QByteArray(2047, 'a');
-        QTest::newRow("cut keeps pair whole") << "[S]\nk=" + QByteArray(2046, 'a') + "\x82\xA0" << QByteArray("S") << QByteArray("k") << QByteArray(2046, 'a');
+        QTest::newRow("double-byte no fold")
+            << QByteArray("[\x83\x41]\nk=v\n") << QByteArray("\x83\x61") << QByteArray("k") << d;
+        QTest::newRow("double-byte bracket")
+            << QByteArray("[\x83\x5D]\nk=v\n") << QByteArray("\x83\x5D") << QByteArray("k") << QByteArray("v");
+        QTest::newRow("2047 kept") << "[S]\nk=" + QByteArray(2047, 'a') << QByteArray("S") << QByteArray("k")
+                                   << QByteArray(2047, 'a');
+        QTest::newRow("2048 cut") << "[S]\nk=" + QByteArray(2048, 'a') << QByteArray("S") << QByteArray("k")
+                                  << QByteArray(2047, 'a');
+        QTest::newRow("cut keeps pair whole") << "[S]\nk=" + QByteArray(2046, 'a') + "\x82\xA0" << QByteArray("S")
+                                              << QByteArray("k") << QByteArray(2046, 'a');
     }
     void readString()
     {
@@ -70,8 +81,8 @@ private slots:
     void readNumbers_data()
     {
         QTest::addColumn<QByteArray>("value");
-        QTest::addColumn<int>("integer");  // with default 99
-        QTest::addColumn<int>("boolean");  // 0/1, with default true
+        QTest::addColumn<int>("integer"); // with default 99
+        QTest::addColumn<int>("boolean"); // 0/1, with default true
         QTest::newRow("decimal") << QByteArray("12") << 12 << 1;
         QTest::newRow("zero") << QByteArray("0") << 0 << 0;
         QTest::newRow("negative") << QByteArray("-5") << -5 << 1;
@@ -119,25 +130,34 @@ private slots:
     void write_data()
     {
         QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QByteArray>("key");  // in section "LAST", value "new"
+        QTest::addColumn<QByteArray>("key"); // in section "LAST", value "new"
         QTest::addColumn<QByteArray>("after");
         const QByteArray mixed = "; made by hand\r\nx=top\r\n\r\n[Other]\r\nq=\x82\xA0\x83\x5D\r\n\r\n[last]\r\n"
                                  "LastFile = old.pd3\r\nZoom=3\r\n\r\n; tail\r\n[More]\r\nr=1";
-        QTest::newRow("change keeps the rest") << mixed << QByteArray("lastfile")
-            << QByteArray(mixed).replace("LastFile = old.pd3", "LastFile = new");
-        QTest::newRow("add after last key") << mixed << QByteArray("DispMode")
-            << QByteArray(mixed).replace("Zoom=3\r\n", "Zoom=3\r\nDispMode=new\r\n");
-        QTest::newRow("add to empty section") << QByteArray("[LAST]\n\n[X]\n") << QByteArray("k") << QByteArray("[LAST]\nk=new\n\n[X]\n");
-        QTest::newRow("add after unterminated") << QByteArray("[LAST]\nj=1") << QByteArray("k") << QByteArray("[LAST]\nj=1\nk=new\n");
-        QTest::newRow("add in CR file") << QByteArray("[LAST]\rj=1\r") << QByteArray("k") << QByteArray("[LAST]\rj=1\rk=new\r");
+        QTest::newRow("change keeps the rest")
+            << mixed << QByteArray("lastfile") << QByteArray(mixed).replace("LastFile = old.pd3", "LastFile = new");
+        QTest::newRow("add after last key")
+            << mixed << QByteArray("DispMode") << QByteArray(mixed).replace("Zoom=3\r\n", "Zoom=3\r\nDispMode=new\r\n");
+        QTest::newRow("add to empty section")
+            << QByteArray("[LAST]\n\n[X]\n") << QByteArray("k") << QByteArray("[LAST]\nk=new\n\n[X]\n");
+        QTest::newRow("add after unterminated")
+            << QByteArray("[LAST]\nj=1") << QByteArray("k") << QByteArray("[LAST]\nj=1\nk=new\n");
+        QTest::newRow("add in CR file") << QByteArray("[LAST]\rj=1\r") << QByteArray("k")
+                                        << QByteArray("[LAST]\rj=1\rk=new\r");
         // Found by fuzzing: a lone CR put in front of an LF joined two lines into one.
-        QTest::newRow("mixed ends, add") << QByteArray("[LAST]\rj=1\n\n[X]\n") << QByteArray("k") << QByteArray("[LAST]\rj=1\nk=new\n\n[X]\n");
-        QTest::newRow("mixed ends, new section") << QByteArray("a\nb\r") << QByteArray("k") << QByteArray("a\nb\r\r[LAST]\rk=new\r");
-        QTest::newRow("new section LF") << QByteArray("[A]\nj=1") << QByteArray("k") << QByteArray("[A]\nj=1\n\n[LAST]\nk=new\n");
-        QTest::newRow("new section after blank") << QByteArray("[A]\r\n\r\n") << QByteArray("k") << QByteArray("[A]\r\n\r\n[LAST]\r\nk=new\r\n");
+        QTest::newRow("mixed ends, add") << QByteArray("[LAST]\rj=1\n\n[X]\n") << QByteArray("k")
+                                         << QByteArray("[LAST]\rj=1\nk=new\n\n[X]\n");
+        QTest::newRow("mixed ends, new section")
+            << QByteArray("a\nb\r") << QByteArray("k") << QByteArray("a\nb\r\r[LAST]\rk=new\r");
+        QTest::newRow("new section LF") << QByteArray("[A]\nj=1") << QByteArray("k")
+                                        << QByteArray("[A]\nj=1\n\n[LAST]\nk=new\n");
+        QTest::newRow("new section after blank")
+            << QByteArray("[A]\r\n\r\n") << QByteArray("k") << QByteArray("[A]\r\n\r\n[LAST]\r\nk=new\r\n");
         QTest::newRow("new file") << QByteArray() << QByteArray("k") << QByteArray("[LAST]\r\nk=new\r\n");
-        QTest::newRow("first section only") << QByteArray("[LAST]\n[LAST]\nk=1\n") << QByteArray("k") << QByteArray("[LAST]\nk=new\n[LAST]\nk=1\n");
-        QTest::newRow("not before sections") << QByteArray("k=1\n") << QByteArray("k") << QByteArray("k=1\n\n[LAST]\nk=new\n");
+        QTest::newRow("first section only")
+            << QByteArray("[LAST]\n[LAST]\nk=1\n") << QByteArray("k") << QByteArray("[LAST]\nk=new\n[LAST]\nk=1\n");
+        QTest::newRow("not before sections")
+            << QByteArray("k=1\n") << QByteArray("k") << QByteArray("k=1\n\n[LAST]\nk=new\n");
     }
     void write()
     {

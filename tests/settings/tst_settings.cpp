@@ -36,12 +36,18 @@ private slots:
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("ini");
-        QTest::newRow("no extension") << "/opt/qvr/qvrutl" << "/opt/qvr/qvrutl.INI";
-        QTest::newRow("extension") << "/opt/qvr/qvrutl.bin" << "/opt/qvr/qvrutl.INI";
-        QTest::newRow("last dot only") << "/opt/qvrutl.v3.exe" << "/opt/qvrutl.v3.INI";
-        QTest::newRow("dot in folder") << "/opt/q.v/qvrutl" << "/opt/q.v/qvrutl.INI";
-        QTest::newRow("hidden file") << "/opt/.qvrutl" << "/opt/.qvrutl.INI";
-        QTest::newRow("bare name") << "qvrutl.exe" << "qvrutl.INI";
+        QTest::newRow("no extension") << "/opt/qvr/qvrutl"
+                                      << "/opt/qvr/qvrutl.INI";
+        QTest::newRow("extension") << "/opt/qvr/qvrutl.bin"
+                                   << "/opt/qvr/qvrutl.INI";
+        QTest::newRow("last dot only") << "/opt/qvrutl.v3.exe"
+                                       << "/opt/qvrutl.v3.INI";
+        QTest::newRow("dot in folder") << "/opt/q.v/qvrutl"
+                                       << "/opt/q.v/qvrutl.INI";
+        QTest::newRow("hidden file") << "/opt/.qvrutl"
+                                     << "/opt/.qvrutl.INI";
+        QTest::newRow("bare name") << "qvrutl.exe"
+                                   << "qvrutl.INI";
     }
     void settingsPath()
     {
@@ -57,17 +63,21 @@ private slots:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("folders");
         QTest::addColumn<QString>("readOnly");
-        QTest::addColumn<QString>("link");  // qvrutl.INI beside the program links here
+        QTest::addColumn<QString>("link"); // qvrutl.INI beside the program links here
         QTest::addColumn<bool>("beside");
-        QTest::newRow("portable folder") << "portable/qvrutl" << QStringList{"portable"} << "" << "" << true;
+        QTest::newRow("portable folder") << "portable/qvrutl" << QStringList{"portable"} << ""
+                                         << "" << true;
         QTest::newRow("read-only settings file stays beside")
-            << "portable/qvrutl" << QStringList{"portable"} << "portable/qvrutl.INI" << "" << true;
-        QTest::newRow("FHS prefix") << "usr/bin/qvrutl" << QStringList{"usr/bin", "usr/share/qvrutl"} << "" << ""
-                                    << false;
-        QTest::newRow("program folder gone") << "gone/qvrutl" << QStringList{} << "" << "" << false;
-        QTest::newRow("read-only folder") << "ro/qvrutl" << QStringList{"ro"} << "ro" << "" << false;
-        QTest::newRow("read-only folder, link to a writable file")
-            << "ro/qvrutl" << QStringList{"ro", "mine"} << "ro" << "mine/settings.INI" << true;
+            << "portable/qvrutl" << QStringList{"portable"} << "portable/qvrutl.INI"
+            << "" << true;
+        QTest::newRow("FHS prefix") << "usr/bin/qvrutl" << QStringList{"usr/bin", "usr/share/qvrutl"} << ""
+                                    << "" << false;
+        QTest::newRow("program folder gone") << "gone/qvrutl" << QStringList{} << ""
+                                             << "" << false;
+        QTest::newRow("read-only folder") << "ro/qvrutl" << QStringList{"ro"} << "ro"
+                                          << "" << false;
+        QTest::newRow("read-only folder, link to a writable file") << "ro/qvrutl" << QStringList{"ro", "mine"} << "ro"
+                                                                   << "mine/settings.INI" << true;
     }
     void settingsLocation()
     {
@@ -106,15 +116,24 @@ private slots:
         QTest::addColumn<QString>("soundfile");
         QTest::addColumn<QString>("lastfile");
         QTest::addColumn<int>("dispmode");
-        QTest::newRow("no file") << QByteArray() << "default.wav" << "qvrutl.pd3" << 0;
-        QTest::newRow("all set") << QByteArray("[SYSTEM]\r\nSFile=/a/b.wav\r\n[LAST]\r\nLastFile=/c/d.pd3\r\nDispMode=2\r\n")
-                                 << "/a/b.wav" << "/c/d.pd3" << 2;
-        QTest::newRow("lower case") << QByteArray("[system]\nsfile=x.wav\n[last]\ndispmode=1\n") << "x.wav" << "qvrutl.pd3" << 1;
-        QTest::newRow("empty last file") << QByteArray("[LAST]\nLastFile=\n") << "default.wav" << "" << 0;
-        QTest::newRow("hex mode") << QByteArray("[LAST]\nDispMode=0x1\n") << "default.wav" << "qvrutl.pd3" << 1;
-        QTest::newRow("mode 7") << QByteArray("[LAST]\nDispMode=7\n") << "default.wav" << "qvrutl.pd3" << 0;
-        QTest::newRow("mode -1") << QByteArray("[LAST]\nDispMode=-1\n") << "default.wav" << "qvrutl.pd3" << 0;
-        QTest::newRow("mode abc") << QByteArray("[LAST]\nDispMode=abc\n") << "default.wav" << "qvrutl.pd3" << 0;
+        QTest::newRow("no file") << QByteArray() << "default.wav"
+                                 << "qvrutl.pd3" << 0;
+        QTest::newRow("all set") << QByteArray(
+                                        "[SYSTEM]\r\nSFile=/a/b.wav\r\n[LAST]\r\nLastFile=/c/d.pd3\r\nDispMode=2\r\n")
+                                 << "/a/b.wav"
+                                 << "/c/d.pd3" << 2;
+        QTest::newRow("lower case") << QByteArray("[system]\nsfile=x.wav\n[last]\ndispmode=1\n") << "x.wav"
+                                    << "qvrutl.pd3" << 1;
+        QTest::newRow("empty last file") << QByteArray("[LAST]\nLastFile=\n") << "default.wav"
+                                         << "" << 0;
+        QTest::newRow("hex mode") << QByteArray("[LAST]\nDispMode=0x1\n") << "default.wav"
+                                  << "qvrutl.pd3" << 1;
+        QTest::newRow("mode 7") << QByteArray("[LAST]\nDispMode=7\n") << "default.wav"
+                                << "qvrutl.pd3" << 0;
+        QTest::newRow("mode -1") << QByteArray("[LAST]\nDispMode=-1\n") << "default.wav"
+                                 << "qvrutl.pd3" << 0;
+        QTest::newRow("mode abc") << QByteArray("[LAST]\nDispMode=abc\n") << "default.wav"
+                                  << "qvrutl.pd3" << 0;
     }
     void mainSettings()
     {
@@ -130,9 +149,10 @@ private slots:
     void exportOptions_data()
     {
         QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QString>("flags");  // Status, EP1Time, EP2Time, Memo
+        QTest::addColumn<QString>("flags"); // Status, EP1Time, EP2Time, Memo
         QTest::newRow("defaults") << QByteArray("[OPTION]\n") << "0110";
-        QTest::newRow("all set") << QByteArray("[OPTION]\nOutStatus=1\nOutEP1Time=0\nOutEP2Time=0\nOutMemo=1\n") << "1001";
+        QTest::newRow("all set") << QByteArray("[OPTION]\nOutStatus=1\nOutEP1Time=0\nOutEP2Time=0\nOutMemo=1\n")
+                                 << "1001";
         QTest::newRow("memo 5") << QByteArray("[option]\noutmemo=5\n") << "0111";
         QTest::newRow("memo yes") << QByteArray("[OPTION]\nOutMemo=yes\nOutEP1Time=no\n") << "0110";
     }
@@ -155,8 +175,8 @@ private slots:
         writeExportOptions(ini, ExportOptions{true, false, true, false});
         writeMainSettings(ini, MainSettings{"a.wav", "/r/s.pd3", 2});
         QCOMPARE(fileBytes(QString::fromStdString(ini)),
-                 QByteArray("[OPTION]\r\nOutStatus=1\r\nOutEP1Time=0\r\nOutEP2Time=1\r\nOutMemo=0\r\n\r\n"
-                            "[SYSTEM]\r\nSFile=a.wav\r\n\r\n[LAST]\r\nLastFile=/r/s.pd3\r\nDispMode=2\r\n"));
+            QByteArray("[OPTION]\r\nOutStatus=1\r\nOutEP1Time=0\r\nOutEP2Time=1\r\nOutMemo=0\r\n\r\n"
+                       "[SYSTEM]\r\nSFile=a.wav\r\n\r\n[LAST]\r\nLastFile=/r/s.pd3\r\nDispMode=2\r\n"));
         QCOMPARE(readMainSettings(ini).lastfile, std::string("/r/s.pd3"));
         QCOMPARE(readExportOptions(ini).outStatus, true);
     }
@@ -168,8 +188,8 @@ private slots:
         const std::string ini = iniWith(dir, before);
         writeMainSettings(ini, readMainSettings(ini));
         QCOMPARE(fileBytes(QString::fromStdString(ini)),
-                 QByteArray("; mine\n[LAST]\nDispMode=0\nWindow=1,2\nLastFile=qvrutl.pd3\n[Mine]\nz=\x93\xFA\n"
-                            "\n[SYSTEM]\nSFile=default.wav\n"));
+            QByteArray("; mine\n[LAST]\nDispMode=0\nWindow=1,2\nLastFile=qvrutl.pd3\n[Mine]\nz=\x93\xFA\n"
+                       "\n[SYSTEM]\nSFile=default.wav\n"));
     }
 
     void exitWriteFailure()

@@ -22,10 +22,7 @@ protected:
     void alert() override { ++alerts; }
 };
 
-bool noOutput()
-{
-    return QMediaDevices::audioOutputs().isEmpty();
-}
+bool noOutput() { return QMediaDevices::audioOutputs().isEmpty(); }
 
 QByteArray le32(quint32 v)
 {
@@ -39,13 +36,13 @@ QByteArray wave(quint16 tag, const QByteArray& data)
 {
     QByteArray fmt(16, '\0');
     qToLittleEndian<quint16>(tag, fmt.data());
-    qToLittleEndian<quint16>(1, fmt.data() + 2);      // channels
-    qToLittleEndian<quint32>(8000, fmt.data() + 4);   // rate
-    qToLittleEndian<quint32>(16000, fmt.data() + 8);  // bytes per second
-    qToLittleEndian<quint16>(2, fmt.data() + 12);     // block
-    qToLittleEndian<quint16>(16, fmt.data() + 14);    // bits
-    const QByteArray body = "WAVE" + QByteArray("fmt ") + le32(16) + fmt + "data" +
-                            le32(static_cast<quint32>(data.size())) + data;
+    qToLittleEndian<quint16>(1, fmt.data() + 2); // channels
+    qToLittleEndian<quint32>(8000, fmt.data() + 4); // rate
+    qToLittleEndian<quint32>(16000, fmt.data() + 8); // bytes per second
+    qToLittleEndian<quint16>(2, fmt.data() + 12); // block
+    qToLittleEndian<quint16>(16, fmt.data() + 14); // bits
+    const QByteArray body =
+        "WAVE" + QByteArray("fmt ") + le32(16) + fmt + "data" + le32(static_cast<quint32>(data.size())) + data;
     return "RIFF" + le32(static_cast<quint32>(body.size())) + body;
 }
 
@@ -69,7 +66,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(dir.isValid());
-        QFile made(qEnvironmentVariable("TESTDATA") + "/subtool/beep.wav");  // made with sox
+        QFile made(qEnvironmentVariable("TESTDATA") + "/subtool/beep.wav"); // made with sox
         QVERIFY(made.open(QIODevice::ReadOnly));
         beep = file("beep.wav", made.readAll());
         qInfo("audio outputs: %lld", static_cast<long long>(QMediaDevices::audioOutputs().size()));
@@ -99,7 +96,8 @@ private slots:
         const QByteArray sox = made.readAll();
         QTest::newRow("made by sox") << sox << true;
         QTest::newRow("pcm") << wave(1, samples) << true;
-        QTest::newRow("odd chunk before data") << wave(1, samples).insert(36, "LIST" + le32(3) + QByteArray("abc\0", 4)) << true;
+        QTest::newRow("odd chunk before data")
+            << wave(1, samples).insert(36, "LIST" + le32(3) + QByteArray("abc\0", 4)) << true;
         QTest::newRow("header only") << sox.left(44) << false;
         QTest::newRow("cut in the data") << sox.chopped(1) << false;
         QTest::newRow("no samples") << wave(1, {}) << false;
@@ -118,8 +116,8 @@ private slots:
     void play_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<int>("atOnce");  // alerts when play() returns
-        QTest::addColumn<int>("alerts");  // alerts once the file has loaded
+        QTest::addColumn<int>("atOnce"); // alerts when play() returns
+        QTest::addColumn<int>("alerts"); // alerts once the file has loaded
         const int perWave = noOutput() ? 1 : 0;
         QTest::newRow("wave") << beep << 0 << perWave;
         QTest::newRow("missing") << dir.filePath("missing.wav") << 1 << 1;
@@ -138,7 +136,7 @@ private slots:
         QVERIFY2(clock.elapsed() < 250, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(player.alerts, atOnce);
         QTRY_COMPARE_WITH_TIMEOUT(player.alerts, alerts, 2000);
-        QTest::qWait(300);  // and no second alert
+        QTest::qWait(300); // and no second alert
         QCOMPARE(player.alerts, alerts);
     }
 
@@ -151,11 +149,11 @@ private slots:
             player.play(refused.toStdString());
             player.play(beep.toStdString());
             QTest::qWait(500);
-            QCOMPARE(player.alerts, perWave);  // the superseded file gives no alert
-            player.play(beep.toStdString());   // loaded already: settles at once
+            QCOMPARE(player.alerts, perWave); // the superseded file gives no alert
+            player.play(beep.toStdString()); // loaded already: settles at once
             QCOMPARE(player.alerts, 2 * perWave);
             player.play(refused.toStdString());
-        }  // destroyed while loading: nothing may fire afterwards
+        } // destroyed while loading: nothing may fire afterwards
         QTest::qWait(300);
     }
 

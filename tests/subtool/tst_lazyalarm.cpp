@@ -44,7 +44,7 @@ private slots:
         CountingLazyPlayer player(QVR_SOUND_MODULE);
         QVERIFY(!player.loaded());
         QVERIFY(!multimediaMapped());
-        player.play(dir.filePath("missing.wav").toStdString());  // the module's player alerts for it
+        player.play(dir.filePath("missing.wav").toStdString()); // the module's player alerts for it
         QVERIFY(player.loaded());
         QVERIFY(multimediaMapped());
         QCOMPARE(player.alerts, 0);

@@ -10,7 +10,7 @@ class TstSectionId : public QObject {
 private slots:
     void rule_data()
     {
-        QTest::addColumn<QByteArray>("name");  // code page 932 bytes
+        QTest::addColumn<QByteArray>("name"); // code page 932 bytes
         QTest::addColumn<bool>("later");
         QTest::addColumn<int>("classIndex");
         QTest::addColumn<int>("id");
@@ -28,7 +28,9 @@ private slots:
         QTest::newRow("ends double-byte, earlier") << QByteArray("a\x82\xA0") << false << -1 << 5;
         QTest::newRow("ends double-byte, later") << QByteArray("a\x82\xA0") << true << -1 << 4;
         QTest::newRow("ends double-byte, later, class") << QByteArray("a\x82\xA0") << true << 8 << 2;
-        QTest::newRow("double-byte then ascii, later") << QByteArray("\x82\xA0" "c") << true << -1 << 9;
+        QTest::newRow("double-byte then ascii, later") << QByteArray("\x82\xA0"
+                                                                     "c")
+                                                       << true << -1 << 9;
         // A single byte above 0x7F: half-width katakana, U+FF71.
         QTest::newRow("half-width kana earlier") << QByteArray("\xB1") << false << -1 << 9;
         QTest::newRow("half-width kana later") << QByteArray("\xB1") << true << -1 << 3;
@@ -39,16 +41,16 @@ private slots:
         QFETCH(bool, later);
         QFETCH(int, classIndex);
         QFETCH(int, id);
-        QCOMPARE(nameToSectionId(std::string_view(name.constData(), static_cast<std::size_t>(name.size())),
-                                 later, classIndex),
-                 id);
+        QCOMPARE(nameToSectionId(
+                     std::string_view(name.constData(), static_cast<std::size_t>(name.size())), later, classIndex),
+            id);
     }
 
     void resultAlwaysInRange()
     {
         // Twelve bytes of 0x80 (-128 each) give the most negative earlier-rule sum.
         const std::string low(12, '\x80');
-        QCOMPARE(nameToSectionId(low, false, -1), 6);  // -1536
+        QCOMPARE(nameToSectionId(low, false, -1), 6); // -1536
         for (int b = 1; b < 256; ++b) {
             const std::string one(1, static_cast<char>(b));
             for (bool later : {false, true}) {

@@ -87,8 +87,8 @@ private slots:
                 continue;
             QVERIFY2(w->parentWidget()->rect().contains(w->geometry()), qPrintable(w->objectName()));
         }
-        QWidget* order[] = {form->Button1, form->CRep, form->MaskEdit1, form->Edit1,
-                            form->CBB, form->Edit2, form->CBType};
+        QWidget* order[] = {
+            form->Button1, form->CRep, form->MaskEdit1, form->Edit1, form->CBB, form->Edit2, form->CBType};
         for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
             QWidget* next = order[i]->nextInFocusChain();
             while (!(next->focusPolicy() & Qt::TabFocus))
@@ -132,7 +132,7 @@ private slots:
         tick(*form, 1);
         QCOMPARE(alarms(), 1u);
         QCOMPARE(player->played.back(), "default.wav");
-        QCOMPARE(form->ProgBar1->value(), std::max(length - 1, 0));  // never full
+        QCOMPARE(form->ProgBar1->value(), std::max(length - 1, 0)); // never full
         QCOMPARE(form->Timer1->isActive(), rep);
         QCOMPARE(form->Button1->text(), rep ? "STOP!" : "START");
         if (rep) {
@@ -226,7 +226,7 @@ private slots:
         tick(*form, 1);
         form->SpeedButton1->click();
         tick(*form, 1);
-        QCOMPARE(player->played.back(), "/sounds/bell.wav");  // chosen during the countdown
+        QCOMPARE(player->played.back(), "/sounds/bell.wav"); // chosen during the countdown
         answer.reset();
         form->SpeedButton1->click();
         tick(*form, 2);
@@ -258,7 +258,7 @@ private slots:
 
     void placement_data()
     {
-        QTest::addColumn<QRect>("main");  // empty: no main window
+        QTest::addColumn<QRect>("main"); // empty: no main window
         QTest::newRow("beside") << QRect(10, 20, 300, 200);
         QTest::newRow("near the right edge") << QRect(700, 20, 80, 100);
         QTest::newRow("no main window") << QRect();
@@ -271,8 +271,8 @@ private slots:
         form->placeBeside(main.isEmpty() ? nullptr : &mainWindow);
         const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
         const QPoint wanted = main.isEmpty() ? QPoint(480, 908) : QPoint(main.right() + 1, main.top());
-        const QPoint expected(std::min(wanted.x(), avail.right() + 1 - 204),
-                              std::min(wanted.y(), avail.bottom() + 1 - 214));
+        const QPoint expected(
+            std::min(wanted.x(), avail.right() + 1 - 204), std::min(wanted.y(), avail.bottom() + 1 - 214));
         QCOMPARE(form->pos(), expected);
     }
 
@@ -322,12 +322,18 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("ascii") << "abcdefghijklmn" << "abcdefghijkl";
-        QTest::newRow("double-byte") << "あいうえおかきく" << "あいうえおか";
-        QTest::newRow("no room for a double-byte") << "abcdefghijkあ" << "abcdefghijk";
-        QTest::newRow("half-width kana is one byte") << "ｱｲｳｴｵｶｷｸｹｺｻｼｽ" << "ｱｲｳｴｵｶｷｸｹｺｻｼ";
-        QTest::newRow("emoji") << "a😀b" << "ab";
-        QTest::newRow("hangul") << "x한y" << "xy";
+        QTest::newRow("ascii") << "abcdefghijklmn"
+                               << "abcdefghijkl";
+        QTest::newRow("double-byte") << "あいうえおかきく"
+                                     << "あいうえおか";
+        QTest::newRow("no room for a double-byte") << "abcdefghijkあ"
+                                                   << "abcdefghijk";
+        QTest::newRow("half-width kana is one byte") << "ｱｲｳｴｵｶｷｸｹｺｻｼｽ"
+                                                     << "ｱｲｳｴｵｶｷｸｹｺｻｼ";
+        QTest::newRow("emoji") << "a😀b"
+                               << "ab";
+        QTest::newRow("hangul") << "x한y"
+                                << "xy";
     }
     void nameLimit()
     {

@@ -30,7 +30,7 @@ struct Heard {
     QObject* object;
     int child;
     QString name;
-    int modelChange;  // for a table model change, its kind
+    int modelChange; // for a table model change, its kind
 };
 std::vector<Heard> heard;
 
@@ -38,10 +38,10 @@ void listen(QAccessibleEvent* event)
 {
     QAccessibleInterface* iface = event->accessibleInterface();
     const int modelChange = event->type() == QAccessible::TableModelChanged
-                                ? static_cast<QAccessibleTableModelChangeEvent*>(event)->modelChangeType()
-                                : -1;
-    heard.push_back(
-        {event->type(), event->object(), event->child(), iface ? iface->text(QAccessible::Name) : QString(), modelChange});
+        ? static_cast<QAccessibleTableModelChangeEvent*>(event)->modelChangeType()
+        : -1;
+    heard.push_back({event->type(), event->object(), event->child(), iface ? iface->text(QAccessible::Name) : QString(),
+        modelChange});
 }
 
 // Events reach clients only while a client is there; this stands in for one.
@@ -84,16 +84,10 @@ public:
     }
 };
 
-QAccessibleInterface* gridOf(TForm1& w)
-{
-    return QAccessible::queryAccessibleInterface(w.DrawGrid1);
-}
+QAccessibleInterface* gridOf(TForm1& w) { return QAccessible::queryAccessibleInterface(w.DrawGrid1); }
 
 // The cell at grid column col, row row, as a client walking the children finds it.
-QAccessibleInterface* cellAt(TForm1& w, int col, int row)
-{
-    return gridOf(w)->child(w.DrawGrid1->cellIndex(col, row));
-}
+QAccessibleInterface* cellAt(TForm1& w, int col, int row) { return gridOf(w)->child(w.DrawGrid1->cellIndex(col, row)); }
 
 QString read(TForm1& w, int col, int row)
 {
@@ -107,7 +101,8 @@ QStringList headerRow(TForm1& w)
     QStringList heads;
     for (int c = 0; c < table->columnCount(); ++c) {
         const auto above = table->cellAt(0, c)->tableCellInterface()->columnHeaderCells();
-        heads << (above.size() == 1 ? above[0]->text(QAccessible::Name) : QStringLiteral("<%1 headers>").arg(above.size()));
+        heads << (above.size() == 1 ? above[0]->text(QAccessible::Name)
+                                    : QStringLiteral("<%1 headers>").arg(above.size()));
     }
     return heads;
 }
@@ -115,27 +110,24 @@ QStringList headerRow(TForm1& w)
 // Every control a client can reach: shown, and something one reads or works.
 void collectControls(QAccessibleInterface* iface, QList<QAccessibleInterface*>& out)
 {
-    static const QList<QAccessible::Role> controlRoles{
-        QAccessible::PushButton, QAccessible::CheckBox, QAccessible::EditableText, QAccessible::ComboBox,
-        QAccessible::List,       QAccessible::Table,    QAccessible::ProgressBar,  QAccessible::StaticText};
+    static const QList<QAccessible::Role> controlRoles{QAccessible::PushButton, QAccessible::CheckBox,
+        QAccessible::EditableText, QAccessible::ComboBox, QAccessible::List, QAccessible::Table,
+        QAccessible::ProgressBar, QAccessible::StaticText};
     for (int i = 0; i < iface->childCount(); ++i) {
         QAccessibleInterface* child = iface->child(i);
         if (!child || child->state().invisible)
             continue;
         if (controlRoles.contains(child->role()))
             out << child;
-        if (child->role() != QAccessible::Table)  // its cells are read in their own tests
+        if (child->role() != QAccessible::Table) // its cells are read in their own tests
             collectControls(child, out);
     }
 }
 
-QString nameOf(QWidget* widget)
-{
-    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
-}
+QString nameOf(QWidget* widget) { return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name); }
 
 struct NoSound : AlarmPlayer {
-    void play(const std::string&) override {}
+    void play(const std::string&) override { }
 };
 
 } // namespace
@@ -198,7 +190,7 @@ private slots:
         rec.wtype = 4;
         rec.status[0] = 120;
         rec.status[8] = -5;
-        rec.ep1time[0] = -5025;  // a best time, marked
+        rec.ep1time[0] = -5025; // a best time, marked
         rec.ep1time[1] = 65;
         rec.ep2time[5] = 3600;
         w.repaintGrid();
@@ -206,7 +198,7 @@ private slots:
         QCOMPARE(read(w, 1, 2), QStringLiteral("x"));
         QCOMPARE(read(w, 2, 2), QString());
         QCOMPARE(read(w, 3, 2), QString::fromUtf8("ユキミ"));
-        QCOMPARE(read(w, 4, 2), QStringLiteral("REDRIA"));  // the emblem by its section ID's name
+        QCOMPARE(read(w, 4, 2), QStringLiteral("REDRIA")); // the emblem by its section ID's name
         QCOMPARE(read(w, 4, 1), QStringLiteral("VIRIDIA"));
         QCOMPARE(read(w, 5, 2), QStringLiteral("RAmar"));
         QCOMPARE(read(w, 6, 2), QStringLiteral("120"));
@@ -231,7 +223,7 @@ private slots:
         TForm1& w = f.start();
         QAccessibleInterface* grid = gridOf(w);
         QAccessibleTableInterface* table = grid->tableInterface();
-        QAccessibleInterface* cell = table->cellAt(1, 4);  // grid row 2, the class column
+        QAccessibleInterface* cell = table->cellAt(1, 4); // grid row 2, the class column
         QCOMPARE(cell, cellAt(w, 5, 2));
         QCOMPARE(cell->role(), QAccessible::Cell);
         QCOMPARE(cell->parent(), grid);
@@ -248,8 +240,8 @@ private slots:
         const QRect onScreen = cell->rect();
         QCOMPARE(onScreen.size(), w.DrawGrid1->cellRect(5, 2).size());
         QCOMPARE(grid->childAt(onScreen.center().x(), onScreen.center().y()), cell);
-        QVERIFY(!table->cellAt(2, 0));  // past the last row
-        QVERIFY(!table->cellAt(0, 14));  // past the last column
+        QVERIFY(!table->cellAt(2, 0)); // past the last row
+        QVERIFY(!table->cellAt(0, 14)); // past the last column
     }
 
     void highlightAndFocusFollowTheKeys()
@@ -276,7 +268,7 @@ private slots:
         QCOMPARE(table->selectedCellCount(), 2);
         QCOMPARE(table->selectedCells(), (QList<QAccessibleInterface*>{cellAt(w, 3, 2), cellAt(w, 4, 2)}));
         QVERIFY(table->selectedRows().isEmpty());
-        QTest::keyClick(w.DrawGrid1, Qt::Key_Home);  // its release adds a row, as always
+        QTest::keyClick(w.DrawGrid1, Qt::Key_Home); // its release adds a row, as always
         QTest::keyClick(w.DrawGrid1, Qt::Key_End, Qt::ShiftModifier);
         QCOMPARE(table->selectedRows(), QList<int>{1});
         QCOMPARE(table->selectedCellCount(), 14);
@@ -325,7 +317,7 @@ private slots:
     void rowsAndColumnsComingOrGoingResetTheCells_data()
     {
         QTest::addColumn<QString>("change");
-        QTest::addColumn<int>("row");  // where the named record stands afterwards
+        QTest::addColumn<int>("row"); // where the named record stands afterwards
         QTest::addColumn<QString>("name");
         QTest::newRow("row added") << "add" << 2 << "Second";
         QTest::newRow("row deleted") << "delete" << 1 << "Second";
@@ -433,7 +425,7 @@ private slots:
         QVERIFY(controls.size() >= 10);
         for (QAccessibleInterface* control : controls)
             QVERIFY2(!control->text(QAccessible::Name).isEmpty(),
-                     qPrintable(QStringLiteral("%1 has no name").arg(control->object()->objectName())));
+                qPrintable(QStringLiteral("%1 has no name").arg(control->object()->objectName())));
     }
 
     void bestStripReadsItsBoxes_data()
@@ -455,7 +447,7 @@ private slots:
         TForm1& w = f.start();
         QAccessibleInterface* strip = QAccessible::queryAccessibleInterface(w.Image1);
         QCOMPARE(strip->role(), QAccessible::StaticText);
-        QCOMPARE(strip->text(QAccessible::Name), QString());  // nothing drawn yet in the State view
+        QCOMPARE(strip->text(QAccessible::Name), QString()); // nothing drawn yet in the State view
         w.setViewMode(1);
         f.click(6, 1);
         QTest::keyClicks(w.ME1, QStringLiteral("500"));
@@ -469,9 +461,9 @@ private slots:
         NoSound sound;
         TForm2 tool("default.wav", &sound);
         tool.show();
-        const std::vector<std::pair<QWidget*, QString>> expected{
-            {tool.MaskEdit1, "Length"}, {tool.CRep, "Rep"},       {tool.SpeedButton1, "Sound"}, {tool.Button1, "Start"},
-            {tool.Edit1, "Name"},       {tool.Edit2, "Result"},   {tool.CBB, "QVRNX"},          {tool.CBType, "Class"}};
+        const std::vector<std::pair<QWidget*, QString>> expected{{tool.MaskEdit1, "Length"}, {tool.CRep, "Rep"},
+            {tool.SpeedButton1, "Sound"}, {tool.Button1, "Start"}, {tool.Edit1, "Name"}, {tool.Edit2, "Result"},
+            {tool.CBB, "QVRNX"}, {tool.CBType, "Class"}};
         for (const auto& [widget, name] : expected)
             QCOMPARE(nameOf(widget), name);
         QList<QAccessibleInterface*> controls;

@@ -73,7 +73,7 @@ private slots:
         QFETCH(int, col);
         QFETCH(int, row);
         Grid g(5, 4);
-        g.grid.resize(400, 60);  // three rows: room to scroll
+        g.grid.resize(400, 60); // three rows: room to scroll
         g.grid.setTopRow(topRow);
         QCOMPARE(g.grid.topRow(), topRow);
         int c = -2;
@@ -102,8 +102,8 @@ private slots:
                 QCOMPARE(std::pair(hc, hr), std::pair(c, r));
             }
         QVERIFY(shown > 8);
-        QVERIFY(g.grid.cellRect(3, 5).isEmpty());  // scrolled away above the top row
-        QVERIFY(g.grid.cellRect(1, 9).isEmpty());  // scrolled away left of the left column
+        QVERIFY(g.grid.cellRect(3, 5).isEmpty()); // scrolled away above the top row
+        QVERIFY(g.grid.cellRect(1, 9).isEmpty()); // scrolled away left of the left column
         QVERIFY(!g.grid.cellRect(0, 9).isEmpty()); // the fixed column stays
     }
 
@@ -132,7 +132,7 @@ private slots:
         g.grid.verticalScrollBar()->setValue(g.grid.verticalScrollBar()->maximum());
         const auto bottom = g.paint();
         QVERIFY(bottom.count({3, rows - 1}));
-        QVERIFY(bottom.count({3, 0}));  // the header row always
+        QVERIFY(bottom.count({3, 0})); // the header row always
         if (rows > fit)
             QVERIFY(!bottom.count({3, 1}));
     }
@@ -167,7 +167,7 @@ private slots:
         QCOMPARE(std::pair(g.grid.col(), g.grid.row()), std::pair(1, 2));
         QTest::keyClick(&g.grid, Qt::Key_Backtab);
         QCOMPARE(std::pair(g.grid.col(), g.grid.row()), std::pair(3, 1));
-        QVERIFY(g.grid.hasFocus());  // Tab never leaves the grid
+        QVERIFY(g.grid.hasFocus()); // Tab never leaves the grid
     }
 
     void shrinkingKeepsTheHighlightInside()

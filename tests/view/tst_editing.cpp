@@ -38,7 +38,7 @@ private slots:
         FormFixture f;
         TForm1& w = f.start();
         f.click(3, 1);
-        FormFixture::type(w.ME1, QString::fromUtf8("あいうえおかきくけこ"));  // ten double-byte characters
+        FormFixture::type(w.ME1, QString::fromUtf8("あいうえおかきくけこ")); // ten double-byte characters
         QCOMPARE(w.ME1->text(), QString::fromUtf8("あいうえおかきくけ"));
         QTest::keyClicks(w.ME1, QStringLiteral("z"));
         QCOMPARE(w.ME1->text().size(), 9);
@@ -46,8 +46,8 @@ private slots:
         QCOMPARE(w.roster[1]->nameText().size(), std::size_t(18));
 
         f.click(3, 2);
-        QTest::keyClicks(w.ME1, QStringLiteral("abcdefghijklmnopq"));  // 17 bytes
-        FormFixture::type(w.ME1, QString::fromUtf8("あ"));               // would make 19
+        QTest::keyClicks(w.ME1, QStringLiteral("abcdefghijklmnopq")); // 17 bytes
+        FormFixture::type(w.ME1, QString::fromUtf8("あ")); // would make 19
         QTest::keyClicks(w.ME1, QStringLiteral("r"));
         QTest::keyClick(w.ME1, Qt::Key_Return);
         QCOMPARE(std::string(w.roster[2]->nameText()), std::string("abcdefghijklmnopqr"));
@@ -79,7 +79,7 @@ private slots:
         f.click(6, 1);
         QTest::keyClicks(w.ME1, QStringLiteral("12345"));
         QTest::keyClick(w.ME1, Qt::Key_Return);
-        QCOMPARE(w.roster[1]->ep1time[0], -5025);  // stored 5025, then marked as the only time
+        QCOMPARE(w.roster[1]->ep1time[0], -5025); // stored 5025, then marked as the only time
         QCOMPARE(w.roster[1]->ep1time[9], 5125);
         QCOMPARE(w.best.ep1best[0], 5025);
         QCOMPARE(w.best.ep1best[9], 5025 + 100 + 7 * 7200);
@@ -103,7 +103,7 @@ private slots:
         TForm1& w = f.start();
         w.setViewMode(2);
         w.roster[1]->ep2time[2] = stored;
-        w.roster[1]->nocount = 1;  // keeps the pass from marking it again
+        w.roster[1]->nocount = 1; // keeps the pass from marking it again
         f.click(8, 1);
         QTest::keyClick(w.ME1, Qt::Key_Return);
         QCOMPARE(w.roster[1]->ep2time[2], after);
@@ -170,7 +170,7 @@ private slots:
         f.click(7, 2);
         QCOMPARE(w.roster[1]->status[1], 55);
         QCOMPARE(w.roster[2]->status[1], 0);
-        QVERIFY(w.ME1->isVisible());  // now open for row 2
+        QVERIFY(w.ME1->isVisible()); // now open for row 2
         QCOMPARE(w.currec, w.roster[2].get());
     }
 
@@ -238,7 +238,8 @@ private slots:
         QVERIFY(!w.ME1->isVisible());
         QCOMPARE(w.currec, w.roster[0].get());
         QCOMPARE(w.Memo1->toPlainText(), QStringLiteral("Memo1"));
-        QTest::mouseClick(w.DrawGrid1->viewport(), Qt::LeftButton, {}, QPoint(200, w.DrawGrid1->viewport()->height() - 5));
+        QTest::mouseClick(
+            w.DrawGrid1->viewport(), Qt::LeftButton, {}, QPoint(200, w.DrawGrid1->viewport()->height() - 5));
         QCOMPARE(w.currec, w.roster[0].get());
     }
 

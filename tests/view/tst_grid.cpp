@@ -45,8 +45,10 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<QStringList>("heads");
         const QStringList common{"No", "L", "C", "Name", "ID", "Type"};
-        QTest::newRow("State") << 0 << common + QStringList{"Lv", "HP", "TP", "DEF", "STR", "MIND", "EVE", "DEX", "LUK"};
-        QTest::newRow("EP1") << 1 << common + QStringList{"C1", "C2", "C3", "C4", "C5", "C6", "C7", "C8", "C9", "TOTAL"};
+        QTest::newRow("State") << 0
+                               << common + QStringList{"Lv", "HP", "TP", "DEF", "STR", "MIND", "EVE", "DEX", "LUK"};
+        QTest::newRow("EP1") << 1
+                             << common + QStringList{"C1", "C2", "C3", "C4", "C5", "C6", "C7", "C8", "C9", "TOTAL"};
         QTest::newRow("EP2") << 2 << common + QStringList{"C1", "C2", "C3", "C4", "C5", "TOTAL"};
     }
     void headers()
@@ -86,8 +88,8 @@ private slots:
         QCOMPARE(w.cellText(3, 2), QString::fromUtf8("アカネ"));
         QCOMPARE(w.cellText(5, 2), QStringLiteral("FOnewearl"));
         QCOMPARE(w.cellText(6, 2), QStringLiteral("-5"));
-        QCOMPARE(w.cellText(12, 2), QStringLiteral("66"));  // headed "EVE"
-        QCOMPARE(w.cellText(13, 2), QStringLiteral("77"));  // headed "DEX"
+        QCOMPARE(w.cellText(12, 2), QStringLiteral("66")); // headed "EVE"
+        QCOMPARE(w.cellText(13, 2), QStringLiteral("77")); // headed "DEX"
         // A new character
         QCOMPARE(w.cellText(6, 1), QStringLiteral("0"));
         QCOMPARE(w.cellText(5, 1), QStringLiteral("HUmar"));
@@ -122,7 +124,8 @@ private slots:
         QVERIFY(last >= 0);
         // Right-aligned: the text's advance ends 3 pixels inside the right edge.
         const int x = cell.left() + cell.width() - fm.horizontalAdvance(QStringLiteral("-5")) - 3;
-        QVERIFY2(first >= x && last < cell.left() + cell.width() - 2, qPrintable(QStringLiteral("%1..%2").arg(first).arg(last)));
+        QVERIFY2(first >= x && last < cell.left() + cell.width() - 2,
+            qPrintable(QStringLiteral("%1..%2").arg(first).arg(last)));
 
         img.fill(Qt::white);
         {
@@ -135,7 +138,8 @@ private slots:
         // Centred: x = left + w/2 - tw/2 + 1, the ink within the text's advance.
         const int tw = fm.horizontalAdvance(QStringLiteral("HUmar"));
         const int cx = cell.left() + cell.width() / 2 - tw / 2 + 1;
-        QVERIFY2(cf >= cx && cf <= cx + 2 && cl < cx + tw, qPrintable(QStringLiteral("%1..%2 from %3").arg(cf).arg(cl).arg(cx)));
+        QVERIFY2(cf >= cx && cf <= cx + 2 && cl < cx + tw,
+            qPrintable(QStringLiteral("%1..%2 from %3").arg(cf).arg(cl).arg(cx)));
 
         // Text wider than its cell is clipped to it.
         img.fill(Qt::white);
@@ -175,7 +179,7 @@ private slots:
         TForm1& w = f.start();
         const QImage before = w.Image1->picture().copy();
         w.setViewMode(0);
-        QCOMPARE(w.Image1->picture(), before);  // the State view leaves it alone
+        QCOMPARE(w.Image1->picture(), before); // the State view leaves it alone
         w.setViewMode(1);
         for (int i = 0; i < 9; ++i)
             QCOMPARE(w.best.ep1best[i], 7200);

@@ -55,10 +55,10 @@ QStringList afterClick(const TForm1& w)
         return list->isVisible() ? QString::number(list->currentRow()) : QStringLiteral("closed");
     };
     return {QStringLiteral("current %1,%2 record %3").arg(w.curcol).arg(w.currow).arg(row(w.currec)),
-            QStringLiteral("lock %1 nocount %2").arg(w.roster[2]->lock).arg(w.roster[2]->nocount),
-            w.ME1->isVisible() ? QStringLiteral("editor %1").arg(w.ME1->text()) : QStringLiteral("editor closed"),
-            QStringLiteral("ID picker %1, class picker %2").arg(picker(w.LBID), picker(w.LBType)),
-            QStringLiteral("memo %1").arg(w.Memo1->toPlainText())};
+        QStringLiteral("lock %1 nocount %2").arg(w.roster[2]->lock).arg(w.roster[2]->nocount),
+        w.ME1->isVisible() ? QStringLiteral("editor %1").arg(w.ME1->text()) : QStringLiteral("editor closed"),
+        QStringLiteral("ID picker %1, class picker %2").arg(picker(w.LBID), picker(w.LBType)),
+        QStringLiteral("memo %1").arg(w.Memo1->toPlainText())};
 }
 
 void fillRowTwo(TForm1& w)
@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), w.ME1);
         typeText(QStringLiteral("12345"));
         key(Qt::Key_Return);
-        QCOMPARE(w.roster[1]->ep1time[0], -5025);  // the only time, so the best
+        QCOMPARE(w.roster[1]->ep1time[0], -5025); // the only time, so the best
         QCOMPARE(w.roster[1]->ep1time[9], 5025);
         QCOMPARE(QApplication::focusWidget(), w.DrawGrid1);
         key(Qt::Key_Right);
@@ -162,7 +162,7 @@ private slots:
         key(Qt::Key_Return);
         QCOMPARE(w.roster[2]->lock, 1);
         key(Qt::Key_Right);
-        key(Qt::Key_Return);  // a locked row takes no edit
+        key(Qt::Key_Return); // a locked row takes no edit
         QCOMPARE(w.roster[2]->nocount, 0);
         key(Qt::Key_Left);
         key(Qt::Key_F2);
@@ -175,7 +175,7 @@ private slots:
     void pickersFromTheKeyboard_data()
     {
         QTest::addColumn<int>("col");
-        QTest::addColumn<int>("last");  // the key that ends the choice
+        QTest::addColumn<int>("last"); // the key that ends the choice
         QTest::addColumn<int>("after");
         QTest::newRow("section ID chosen") << 4 << int(Qt::Key_Return) << 5;
         QTest::newRow("class chosen") << 5 << int(Qt::Key_Enter) << 5;
@@ -227,12 +227,12 @@ private slots:
         rec.status[0] = 42;
         rec.ep1time[0] = 3725;
         rec.ep2time[2] = 65;
-        rec.nocount = 1;  // keeps the best pass from marking the times
+        rec.nocount = 1; // keeps the best pass from marking the times
         w.setViewMode(view);
         arrowTo(w, col, 1);
         key(Qt::Key_F2);
         const QString opening = w.ME1->displayText();
-        typeText(typed);  // over the whole text, selected on opening
+        typeText(typed); // over the whole text, selected on opening
         QVERIFY(w.ME1->displayText() != opening);
         key(Qt::Key_Escape);
         QVERIFY(w.ME1->isVisible());
@@ -301,8 +301,10 @@ private slots:
         QTest::addColumn<int>("letter");
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("File") << int(Qt::Key_F) << "File1" << "File";
-        QTest::newRow("Option") << int(Qt::Key_O) << "Option1" << "Option";
+        QTest::newRow("File") << int(Qt::Key_F) << "File1"
+                              << "File";
+        QTest::newRow("Option") << int(Qt::Key_O) << "Option1"
+                                << "Option";
     }
     void menusOpenWithAltKeys()
     {
@@ -313,7 +315,7 @@ private slots:
         TForm1& w = f.start();
         auto* popup = w.findChild<QMenu*>(menu);
         QVERIFY(popup);
-        QCOMPARE(popup->menuAction()->iconText(), caption);  // the caption as shown
+        QCOMPARE(popup->menuAction()->iconText(), caption); // the caption as shown
         key(letter, Qt::AltModifier);
         QTRY_VERIFY(popup->isVisible());
         popup->close();
@@ -325,32 +327,32 @@ private slots:
         FormFixture f;
         TForm1& w = f.start();
         QCOMPARE(w.roster.size(), std::size_t(3));
-        key(Qt::Key_Home);  // adds row 3
+        key(Qt::Key_Home); // adds row 3
         QCOMPARE(w.roster.size(), std::size_t(4));
         arrowTo(w, 3, 3);
         key(Qt::Key_F2);
         FormFixture::type(QApplication::focusWidget(), QString::fromUtf8("ユキミ"));
         key(Qt::Key_Return);
         key(Qt::Key_Right);
-        key(Qt::Key_F2);  // section ID
+        key(Qt::Key_F2); // section ID
         key(Qt::Key_Down);
         key(Qt::Key_Down);
         key(Qt::Key_Return);
         key(Qt::Key_Right);
-        key(Qt::Key_F2);  // class
+        key(Qt::Key_F2); // class
         key(Qt::Key_Down);
         key(Qt::Key_Return);
         key(Qt::Key_Right);
-        key(Qt::Key_F2);  // Lv
+        key(Qt::Key_F2); // Lv
         typeText(QStringLiteral("42"));
         key(Qt::Key_Return);
         key(Qt::Key_2, Qt::ControlModifier);
         QTRY_COMPARE(w.dispmode, 1);
-        key(Qt::Key_F2);  // C1
+        key(Qt::Key_F2); // C1
         typeText(QStringLiteral("12345"));
         key(Qt::Key_Return);
         arrowTo(w, 1, 3);
-        key(Qt::Key_Return);  // lock
+        key(Qt::Key_Return); // lock
         const QString file = f.dir.filePath(QStringLiteral("kept.pd3"));
         f.answers << file;
         key(Qt::Key_S, Qt::ControlModifier);

@@ -30,7 +30,7 @@ QScreen* screenNamed(const QString& name)
 QRect devicePixels(QPoint logical, qreal ratio)
 {
     return {QPoint(qFloor(logical.x() * ratio), qFloor(logical.y() * ratio)),
-            QPoint(qFloor((logical.x() + 1) * ratio) - 1, qFloor((logical.y() + 1) * ratio) - 1)};
+        QPoint(qFloor((logical.x() + 1) * ratio) - 1, qFloor((logical.y() + 1) * ratio) - 1)};
 }
 
 bool allOf(const QImage& img, const QRect& r, QRgb rgb)
@@ -62,8 +62,8 @@ QRectF inkInStripBox(const QImage& img, int box)
 {
     const qreal ratio = img.devicePixelRatio();
     const QRect inside = QRect(QPoint(70 * box + 1, 1), QPoint(70 * box + 68, 25));
-    const QRect device(devicePixels(inside.topLeft(), ratio).topLeft(),
-                       devicePixels(inside.bottomRight(), ratio).bottomRight());
+    const QRect device(
+        devicePixels(inside.topLeft(), ratio).topLeft(), devicePixels(inside.bottomRight(), ratio).bottomRight());
     QRect ink;
     for (int y = device.top(); y <= device.bottom(); ++y)
         for (int x = device.left(); x <= device.right(); ++x)
@@ -81,7 +81,7 @@ public:
     // in the order of their names, the first as the primary one.
     static void initMain()
     {
-        static QTemporaryDir dir;  // removed at the end of the program
+        static QTemporaryDir dir; // removed at the end of the program
         QFile f(dir.filePath(QStringLiteral("screens.json")));
         if (!f.open(QIODevice::WriteOnly))
             qFatal("cannot write the platform configuration");
@@ -103,8 +103,8 @@ private slots:
 
     void picturesFollowTheRatio_data()
     {
-        QTest::addColumn<int>("stripView");  // the view the strip was drawn in
-        QTest::addColumn<int>("view");       // the view shown while the window moves
+        QTest::addColumn<int>("stripView"); // the view the strip was drawn in
+        QTest::addColumn<int>("view"); // the view shown while the window moves
         QTest::addColumn<QStringList>("moves");
         QTest::addColumn<qreal>("ratio");
         QTest::newRow("shown at 2") << 1 << 1 << QStringList{} << 2.0;
@@ -153,7 +153,7 @@ private slots:
             const QRect cell = w.DrawGrid1->cellRect(4, r);
             QCOMPARE(shot.pixelColor(devicePixels(cell.topLeft() + QPoint(8, 9), ratio).topLeft()), emblemColor(r - 1));
             QCOMPARE(shot.pixelColor(devicePixels(cell.topLeft(), ratio).topLeft()),
-                     w.DrawGrid1->palette().color(QPalette::Base));
+                w.DrawGrid1->palette().color(QPalette::Base));
         }
 
         // The strip: the same logical size at the ratio, its dotted frames on logical pixels.
@@ -162,7 +162,8 @@ private slots:
         QCOMPARE(strip.size(), QSize(700, 28) * ratio);
         QCOMPARE(strip.deviceIndependentSize(), QSizeF(700, 28));
         QCOMPARE(w.Image1->size(), QSize(700, 28));
-        const QList<int> boxes = stripView == 1 ? QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9} : QList<int>{0, 1, 2, 3, 4, 9};
+        const QList<int> boxes =
+            stripView == 1 ? QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9} : QList<int>{0, 1, 2, 3, 4, 9};
         for (int p : boxes) {
             QVERIFY(allOf(strip, devicePixels({70 * p, 0}, ratio), qRgb(0, 0, 0)));
             QVERIFY(allOf(strip, devicePixels({70 * p + 1, 0}, ratio), qRgb(255, 255, 255)));
@@ -193,18 +194,18 @@ private slots:
             const QRectF ink2 = inkInStripBox(at2, p);
             QVERIFY(!ink1.isEmpty());
             const auto near = [](qreal a, qreal b) { return qAbs(a - b) <= 1.0; };
-            QVERIFY2(near(ink1.left(), ink2.left()) && near(ink1.top(), ink2.top()) && near(ink1.right(), ink2.right()) &&
-                         near(ink1.bottom(), ink2.bottom()),
-                     qPrintable(QStringLiteral("box %1: (%2,%3)-(%4,%5) at 1, (%6,%7)-(%8,%9) at 2")
-                                    .arg(p)
-                                    .arg(ink1.left())
-                                    .arg(ink1.top())
-                                    .arg(ink1.right())
-                                    .arg(ink1.bottom())
-                                    .arg(ink2.left())
-                                    .arg(ink2.top())
-                                    .arg(ink2.right())
-                                    .arg(ink2.bottom())));
+            QVERIFY2(near(ink1.left(), ink2.left()) && near(ink1.top(), ink2.top()) &&
+                    near(ink1.right(), ink2.right()) && near(ink1.bottom(), ink2.bottom()),
+                qPrintable(QStringLiteral("box %1: (%2,%3)-(%4,%5) at 1, (%6,%7)-(%8,%9) at 2")
+                               .arg(p)
+                               .arg(ink1.left())
+                               .arg(ink1.top())
+                               .arg(ink1.right())
+                               .arg(ink1.bottom())
+                               .arg(ink2.left())
+                               .arg(ink2.top())
+                               .arg(ink2.right())
+                               .arg(ink2.bottom())));
         }
     }
 

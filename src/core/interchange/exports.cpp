@@ -21,9 +21,9 @@ class Decimal {
 public:
     explicit Decimal(long long v)
         : end_(v >= 0 && v <= 0xFFFFFFFFLL
-                   // the 32-bit conversion is markedly faster, and nearly every value fits
-                   ? std::to_chars(buf_, buf_ + sizeof buf_, static_cast<std::uint32_t>(v)).ptr
-                   : std::to_chars(buf_, buf_ + sizeof buf_, v).ptr)
+                  // the 32-bit conversion is markedly faster, and nearly every value fits
+                  ? std::to_chars(buf_, buf_ + sizeof buf_, static_cast<std::uint32_t>(v)).ptr
+                  : std::to_chars(buf_, buf_ + sizeof buf_, v).ptr)
     {
     }
     std::string_view view() const { return {buf_, static_cast<std::size_t>(end_ - buf_)}; }
@@ -84,22 +84,19 @@ void appendEscaped(std::string& out, std::string_view text, bool quote)
     out.append(text.substr(from));
 }
 
-std::size_t escapedSizeHint(std::string_view text)
-{
-    return text.size() + text.size() / 8;
-}
+std::size_t escapedSizeHint(std::string_view text) { return text.size() + text.size() / 8; }
 
 // Where the lines go: a line list, or straight into the file.
 class ListSink {
 public:
-    explicit ListSink(LineList& lines) : lines_(lines) {}
+    explicit ListSink(LineList& lines) : lines_(lines) { }
     std::string& open(std::size_t sizeHint)
     {
         std::string& line = lines_.emplace_back();
         line.reserve(sizeHint);
         return line;
     }
-    void close() {}
+    void close() { }
 
 private:
     LineList& lines_;
@@ -108,7 +105,7 @@ private:
 // Lines go straight into the file, which is replaced only when all of them are there.
 class FileSink {
 public:
-    explicit FileSink(AtomicFileWriter& out) : out_(out) {}
+    explicit FileSink(AtomicFileWriter& out) : out_(out) { }
     std::string& open(std::size_t) { return out_.buffer(); }
     void close()
     {
@@ -143,7 +140,7 @@ void emitCsv(Sink& sink, const Roster& roster)
         char numbers[28 * 12];
         char* p = numbers;
         const auto put = [&p, end = numbers + sizeof numbers](auto v) {
-            p = std::to_chars(p, end - 1, v).ptr;  // room for the comma
+            p = std::to_chars(p, end - 1, v).ptr; // room for the comma
             *p++ = ',';
         };
         put(rec.id);
@@ -192,18 +189,17 @@ std::string_view listEntry(const std::array<std::string_view, N>& list, std::int
 }
 
 // A best time is shown by its class; the text carries no mark.
-void appendTimeCell(std::string& out, std::int32_t t, std::string_view plainOpen,
-                    std::string_view bestOpen)
+void appendTimeCell(std::string& out, std::int32_t t, std::string_view plainOpen, std::string_view bestOpen)
 {
     const TimeText text(t);
     std::string_view shown = text.view();
     if (t < 0)
-        shown.remove_prefix(1);  // the "*"; taking the text of t avoids negating INT32_MIN
+        shown.remove_prefix(1); // the "*"; taking the text of t avoids negating INT32_MIN
     out.append(t < 0 ? bestOpen : plainOpen).append(shown).append("</td>");
 }
 
-void appendHtmlRow(std::string& row, std::size_t k, const CharRecord& rec,
-                   std::string_view section, std::string_view cls, const ExportOptions& options)
+void appendHtmlRow(std::string& row, std::size_t k, const CharRecord& rec, std::string_view section,
+    std::string_view cls, const ExportOptions& options)
 {
     row.append(k % 2 == 1 ? "<tr class=\"c1\">"sv : "<tr class=\"c2\">"sv);
     row.append("<td class=\"cnum\">").append(Decimal(static_cast<long long>(k)).view()).append("</td>");
@@ -236,8 +232,8 @@ void appendHtmlRow(std::string& row, std::size_t k, const CharRecord& rec,
 std::size_t htmlRowSize(const CharRecord& rec, const ExportOptions& options)
 {
     return 160 + escapedSizeHint(rec.nameText()) + (options.outStatus ? 9 * 30 : 0) +
-           (options.outEp1Time ? 10 * 36 : 0) + (options.outEp2Time ? 6 * 36 : 0) +
-           (options.outMemo ? 32 + escapedSizeHint(rec.memo) : 0);
+        (options.outEp1Time ? 10 * 36 : 0) + (options.outEp2Time ? 6 * 36 : 0) +
+        (options.outMemo ? 32 + escapedSizeHint(rec.memo) : 0);
 }
 
 // The whole roster is checked before the file is begun.
@@ -272,14 +268,13 @@ void emitHtml(Sink& sink, const LineList& head, const Roster& roster, const Expo
 
 // ---- XML ----
 
-constexpr std::array<std::string_view, 9> XML_STATUS_TAGS{"lv",   "hp",  "tp",  "def", "str",
-                                                          "mind", "dex", "eva", "luck"};
-constexpr std::array<std::string_view, 10> XML_STAGE_TAGS{"c1", "c2", "c3", "c4", "c5",
-                                                          "c6", "c7", "c8", "c9", "total"};
+constexpr std::array<std::string_view, 9> XML_STATUS_TAGS{"lv", "hp", "tp", "def", "str", "mind", "dex", "eva", "luck"};
+constexpr std::array<std::string_view, 10> XML_STAGE_TAGS{
+    "c1", "c2", "c3", "c4", "c5", "c6", "c7", "c8", "c9", "total"};
 
 template <typename Sink>
-void emitXmlElement(Sink& sink, std::string_view indent, std::string_view tag,
-                    std::string_view value, bool escape = false)
+void emitXmlElement(
+    Sink& sink, std::string_view indent, std::string_view tag, std::string_view value, bool escape = false)
 {
     std::string& line = sink.open(indent.size() + 2 * tag.size() + escapedSizeHint(value) + 5);
     line.append(indent).append(1, '<').append(tag).append(1, '>');
@@ -292,8 +287,8 @@ void emitXmlElement(Sink& sink, std::string_view indent, std::string_view tag,
 }
 
 template <typename Sink, std::size_t N>
-void emitXmlTimes(Sink& sink, std::string_view open, std::string_view close,
-                  const std::array<std::int32_t, N>& times, std::size_t total)
+void emitXmlTimes(Sink& sink, std::string_view open, std::string_view close, const std::array<std::int32_t, N>& times,
+    std::size_t total)
 {
     emitLine(sink, open);
     for (std::size_t i = 0; i < total; ++i)
@@ -332,8 +327,8 @@ void emitXmlChar(Sink& sink, std::size_t k, const CharRecord& rec, const ExportO
 
 std::size_t xmlLinesPerChar(const ExportOptions& options)
 {
-    return 7 + (options.outStatus ? 11 : 0) + (options.outEp1Time ? 12 : 0) +
-           (options.outEp2Time ? 8 : 0) + (options.outMemo ? 3 : 0);
+    return 7 + (options.outStatus ? 11 : 0) + (options.outEp1Time ? 12 : 0) + (options.outEp2Time ? 8 : 0) +
+        (options.outMemo ? 3 : 0);
 }
 
 template <typename Sink>
@@ -346,10 +341,7 @@ void emitXml(Sink& sink, const Roster& roster, const ExportOptions& options)
     emitLine(sink, "\t</qvrdat3>");
 }
 
-std::size_t characters(const Roster& roster)
-{
-    return roster.empty() ? 0 : roster.size() - 1;
-}
+std::size_t characters(const Roster& roster) { return roster.empty() ? 0 : roster.size() - 1; }
 
 bool hasRosterExtension(const std::string& path)
 {
@@ -372,7 +364,7 @@ void refuseRosterTarget(const std::string& path)
 
 bool isProtectedRosterFile(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
         return false;
     if (hasRosterExtension(path))
@@ -418,8 +410,8 @@ void exportCsv(const std::string& path, const Roster& roster)
     out.commit();
 }
 
-void exportHtml(const std::string& path, const Roster& roster, const ExportOptions& options,
-                const std::string& headPath)
+void exportHtml(
+    const std::string& path, const Roster& roster, const ExportOptions& options, const std::string& headPath)
 {
     refuseRosterTarget(path);
     LineList head = readLineListFile(headPath);

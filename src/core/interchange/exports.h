@@ -30,7 +30,7 @@ bool isProtectedRosterFile(const std::string& path);
 // template (errCannotOpen naming it) and touches no file when anything fails.
 void exportCsv(const std::string& path, const Roster& roster);
 void exportHtml(const std::string& path, const Roster& roster, const ExportOptions& options,
-                const std::string& headPath = "defhead.htm");
+    const std::string& headPath = "defhead.htm");
 void exportXml(const std::string& path, const Roster& roster, const ExportOptions& options);
 
 } // namespace qvr

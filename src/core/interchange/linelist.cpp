@@ -47,9 +47,6 @@ LineList readLineListFile(const std::string& path)
     return splitLines(*bytes);
 }
 
-void writeLineListFile(const std::string& path, const LineList& lines)
-{
-    writeFileAtomically(path, joinLines(lines));
-}
+void writeLineListFile(const std::string& path, const LineList& lines) { writeFileAtomically(path, joinLines(lines)); }
 
 } // namespace qvr

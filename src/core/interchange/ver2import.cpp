@@ -16,7 +16,7 @@ constexpr std::size_t NAME_AT = 0;
 constexpr std::size_t NAME_BYTES = 16;
 constexpr std::size_t WTYPE_AT = 16;
 constexpr std::size_t ID_AT = 20;
-constexpr std::size_t EP1_AT = 24;    // C1..C9, total
+constexpr std::size_t EP1_AT = 24; // C1..C9, total
 constexpr std::size_t STATUS_AT = 64; // level first, ten values
 constexpr std::size_t NOCOUNT_AT = 142;
 constexpr std::size_t LOCK_AT = 143;
@@ -91,7 +91,7 @@ Roster parseVer2(std::string_view bytes)
 
 bool importVer2(const std::string& path, Roster& roster)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
         return false;
     std::string data;

@@ -57,10 +57,7 @@ pid_t writerOf(std::string_view rest)
     return pid;
 }
 
-bool writerIsGone(pid_t pid)
-{
-    return ::kill(pid, 0) != 0 && errno == ESRCH;
-}
+bool writerIsGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
 
 bool writeAll(int fd, std::string_view bytes)
 {
@@ -88,14 +85,14 @@ std::optional<std::string> readWholeFile(const std::string& path)
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return std::nullopt;
     }
     // Read straight into the result; the size is only a first guess, since the
     // file may grow or shrink while it is read.
-    const std::size_t guess = static_cast<std::size_t>(st.st_size) + 1;  // +1 sees the end in one read
+    const std::size_t guess = static_cast<std::size_t>(st.st_size) + 1; // +1 sees the end in one read
     std::string data(guess, '\0');
     std::size_t got = 0;
     for (;;) {
@@ -121,7 +118,7 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path)
 {
     // Keep the permissions of a file being replaced; a new one gets the usual 0666 & ~umask.
     mode_t mode = 0;
-    struct stat st {};
+    struct stat st { };
     if (::stat(path_.c_str(), &st) == 0) {
         // A folder, or a file the user may not write, is not ours to replace.
         if (S_ISDIR(st.st_mode) || ::access(path_.c_str(), W_OK) != 0)
@@ -210,7 +207,7 @@ void removeStaleTemporaries(const std::string& path)
         if (writer == 0)
             continue;
         const std::string full = folder + "/" + std::string(name);
-        struct stat st {};
+        struct stat st { };
         if (::lstat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             continue;
         if (now - st.st_mtime > STALE_AFTER_SECONDS || writerIsGone(writer))

@@ -4,7 +4,7 @@
 #include <sys/mman.h>
 
 #ifndef MADV_POPULATE_WRITE
-#define MADV_POPULATE_WRITE 23  // Linux 5.14; older kernels refuse it, which only costs the faults
+#define MADV_POPULATE_WRITE 23 // Linux 5.14; older kernels refuse it, which only costs the faults
 #endif
 
 namespace qvr {
@@ -26,9 +26,6 @@ void populate(void* from, std::size_t bytes)
     (void)::madvise(reinterpret_cast<void*>(start), length, MADV_POPULATE_WRITE);
 }
 
-void unmapBulk(void* block, std::size_t bytes)
-{
-    ::munmap(block, bytes);
-}
+void unmapBulk(void* block, std::size_t bytes) { ::munmap(block, bytes); }
 
 } // namespace qvr

@@ -12,7 +12,7 @@ namespace {
 // descriptor is reset before use, so one of each direction serves every call.
 class Converter {
 public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) { }
     ~Converter()
     {
         if (ok())
@@ -47,10 +47,7 @@ Converter& fromUtf16()
 
 } // namespace
 
-bool available()
-{
-    return toUtf16().ok() && fromUtf16().ok();
-}
+bool available() { return toUtf16().ok() && fromUtf16().ok(); }
 
 std::u16string decode(std::string_view bytes)
 {
@@ -64,7 +61,7 @@ std::u16string decode(std::string_view bytes)
         return out;
     }
     iconv_t cd = conv.get();
-    out.resize(bytes.size());  // never more units than bytes
+    out.resize(bytes.size()); // never more units than bytes
     char* in = const_cast<char*>(bytes.data());
     std::size_t inLeft = bytes.size();
     char* dst = reinterpret_cast<char*>(out.data());
@@ -73,7 +70,7 @@ std::u16string decode(std::string_view bytes)
         if (iconv(cd, &in, &inLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1))
             break;
         if (errno == E2BIG)
-            break;  // cannot happen: room for one unit per byte
+            break; // cannot happen: room for one unit per byte
         // EILSEQ or EINVAL: a byte that starts no character, or a lead byte at the end.
         char16_t bad = u'\uFFFD';
         std::memcpy(dst, &bad, sizeof bad);
@@ -96,7 +93,7 @@ std::optional<std::string> encode(std::u16string_view text)
     if (!conv.ok())
         return std::nullopt;
     iconv_t cd = conv.get();
-    out.resize(text.size() * 2);  // at most two bytes per unit
+    out.resize(text.size() * 2); // at most two bytes per unit
     char* in = reinterpret_cast<char*>(const_cast<char16_t*>(text.data()));
     std::size_t inLeft = text.size() * sizeof(char16_t);
     char* dst = out.data();

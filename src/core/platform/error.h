@@ -10,7 +10,7 @@ namespace qvr {
 
 class Error : public std::runtime_error {
 public:
-    explicit Error(const std::string& message) : std::runtime_error(message) {}
+    explicit Error(const std::string& message) : std::runtime_error(message) { }
 };
 
 // "'%s' は整数ではありません"

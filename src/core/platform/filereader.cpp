@@ -10,14 +10,13 @@
 namespace qvr {
 
 // The buffer is on the heap, large enough that the reads cost few system calls.
-FileReader::FileReader(const std::string& path)
-    : storage_(new char[BUFFER_SIZE]), buffer_(storage_.get())
+FileReader::FileReader(const std::string& path) : storage_(new char[BUFFER_SIZE]), buffer_(storage_.get())
 {
     // Non-blocking, so that a FIFO given as the file cannot hang the open.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0)
         return;
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd_);
         fd_ = -1;

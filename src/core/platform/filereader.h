@@ -67,7 +67,7 @@ private:
     std::size_t remaining_ = 0;
     std::unique_ptr<char[]> storage_;
     char* buffer_;
-    std::size_t begin_ = 0;  // unread bytes of the buffer: [begin_, end_)
+    std::size_t begin_ = 0; // unread bytes of the buffer: [begin_, end_)
     std::size_t end_ = 0;
 };
 

@@ -38,9 +38,9 @@ struct FreeSlot {
 
 [[maybe_unused]] thread_local FreeSlot* freeSlots = nullptr;
 [[maybe_unused]] thread_local std::size_t freeSlotCount = 0;
-[[maybe_unused]] thread_local char* slabNext = nullptr;  // the uncut rest of the slab in use
+[[maybe_unused]] thread_local char* slabNext = nullptr; // the uncut rest of the slab in use
 [[maybe_unused]] thread_local char* slabEnd = nullptr;
-[[maybe_unused]] thread_local char* slabPopulated = nullptr;  // end of the pages mapped ahead
+[[maybe_unused]] thread_local char* slabPopulated = nullptr; // end of the pages mapped ahead
 [[maybe_unused]] constexpr std::size_t SLOTS_PER_SLAB = 1024;
 [[maybe_unused]] constexpr std::size_t MAPPED_SLAB_BYTES = std::size_t(1) << 20;
 
@@ -64,7 +64,8 @@ struct FreeSlot {
 
 [[maybe_unused]] void populateSlabStep()
 {
-    const std::size_t step = std::min<std::size_t>(MAPPED_SLAB_BYTES, static_cast<std::size_t>(slabEnd - slabPopulated));
+    const std::size_t step =
+        std::min<std::size_t>(MAPPED_SLAB_BYTES, static_cast<std::size_t>(slabEnd - slabPopulated));
     populate(slabPopulated, step);
     slabPopulated += step;
 }
@@ -161,8 +162,8 @@ Roster cloneRoster(const Roster& roster)
 
 bool sameContent(const Roster& a, const Roster& b)
 {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const RecordPtr& x, const RecordPtr& y) { return *x == *y; });
+    return std::equal(
+        a.begin(), a.end(), b.begin(), b.end(), [](const RecordPtr& x, const RecordPtr& y) { return *x == *y; });
 }
 
 } // namespace qvr

@@ -86,10 +86,7 @@ void MemoText::Block::populateFor(std::size_t end) noexcept
     populated_ = target;
 }
 
-MemoText::MemoText(const MemoText& other)
-{
-    *this = other;
-}
+MemoText::MemoText(const MemoText& other) { *this = other; }
 
 MemoText::MemoText(MemoText&& other) noexcept
     : data_(other.data_), size_(other.size_), capacity_(other.capacity_), block_(other.block_)
@@ -105,7 +102,7 @@ MemoText& MemoText::operator=(const MemoText& other)
     if (this == &other)
         return *this;
     if (other.block_) {
-        ++other.block_->refs_;  // shared, not copied
+        ++other.block_->refs_; // shared, not copied
         release();
         data_ = other.data_;
         size_ = other.size_;

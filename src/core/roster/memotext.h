@@ -18,15 +18,27 @@ public:
 
     MemoText() noexcept = default;
     MemoText(std::string_view bytes) { assign(bytes); }
-    MemoText(const std::string& bytes) : MemoText(std::string_view(bytes)) {}
-    MemoText(const char* bytes) : MemoText(std::string_view(bytes)) {}
+    MemoText(const std::string& bytes) : MemoText(std::string_view(bytes)) { }
+    MemoText(const char* bytes) : MemoText(std::string_view(bytes)) { }
     MemoText(const MemoText& other);
     MemoText(MemoText&& other) noexcept;
     MemoText& operator=(const MemoText& other);
     MemoText& operator=(MemoText&& other) noexcept;
-    MemoText& operator=(std::string_view bytes) { assign(bytes); return *this; }
-    MemoText& operator=(const std::string& bytes) { assign(bytes); return *this; }
-    MemoText& operator=(const char* bytes) { assign(std::string_view(bytes)); return *this; }
+    MemoText& operator=(std::string_view bytes)
+    {
+        assign(bytes);
+        return *this;
+    }
+    MemoText& operator=(const std::string& bytes)
+    {
+        assign(bytes);
+        return *this;
+    }
+    MemoText& operator=(const char* bytes)
+    {
+        assign(std::string_view(bytes));
+        return *this;
+    }
     ~MemoText() { release(); }
 
     const char* data() const noexcept { return data_ ? data_ : ""; }
@@ -54,12 +66,12 @@ public:
 
 private:
     void release() noexcept;
-    char* own(std::size_t size);  // fresh bytes of its own; the contents are the caller's
+    char* own(std::size_t size); // fresh bytes of its own; the contents are the caller's
 
     char* data_ = nullptr;
     std::uint32_t size_ = 0;
-    std::uint32_t capacity_ = 0;  // of its own bytes; 0 for a piece of a block
-    Block* block_ = nullptr;      // the block a piece belongs to
+    std::uint32_t capacity_ = 0; // of its own bytes; 0 for a piece of a block
+    Block* block_ = nullptr; // the block a piece belongs to
 };
 
 // Counted by its maker and by each piece; freed with the last of them. The count
@@ -82,8 +94,8 @@ private:
     std::size_t refs_ = 1;
     std::size_t used_ = 0;
     std::size_t capacity_ = 0;
-    std::size_t populated_ = 0;  // bytes whose pages are mapped ahead
-    std::size_t mapping_ = 0;    // bytes of a block's own mapping; 0 on the heap
+    std::size_t populated_ = 0; // bytes whose pages are mapped ahead
+    std::size_t mapping_ = 0; // bytes of a block's own mapping; 0 on the heap
     char* bytes() noexcept { return reinterpret_cast<char*>(this + 1); }
 };
 
@@ -92,7 +104,7 @@ char* MemoText::share(Block& block, std::size_t size)
     if (data_)
         release();
     if (size == 0)
-        return nullptr;  // an empty memo holds no block
+        return nullptr; // an empty memo holds no block
     if (block.used_ + size > block.populated_)
         block.populateFor(block.used_ + size);
     ++block.refs_;

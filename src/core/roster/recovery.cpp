@@ -15,7 +15,7 @@ namespace qvr {
 
 namespace {
 
-constexpr std::size_t STAMP_SIZE = 19;  // "2026-12-09_14-03-22"
+constexpr std::size_t STAMP_SIZE = 19; // "2026-12-09_14-03-22"
 constexpr std::string_view EXTENSION = ".pd3";
 
 bool makeFolders(const std::string& folder)
@@ -27,13 +27,13 @@ bool makeFolders(const std::string& folder)
         if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
             return false;
     }
-    struct stat st {};
+    struct stat st { };
     return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool exists(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::lstat(path.c_str(), &st) == 0;
 }
 
@@ -103,15 +103,14 @@ std::string recoveryFolder()
 
 std::string recoveryFileName(std::time_t when)
 {
-    std::tm local {};
+    std::tm local{};
     char stamp[32] = {};
     if (!::localtime_r(&when, &local) || std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local) != STAMP_SIZE)
         return {};
     return std::string(stamp) + std::string(EXTENSION);
 }
 
-std::string writeRecoveryCopy(const Roster& roster, const std::string& folder, std::time_t when,
-                              std::size_t keep)
+std::string writeRecoveryCopy(const Roster& roster, const std::string& folder, std::time_t when, std::size_t keep)
 {
     const std::string name = recoveryFileName(when);
     if (folder.empty() || name.empty() || !makeFolders(folder))

@@ -23,7 +23,7 @@ std::string recoveryFileName(std::time_t when);
 // local time, with "_2", "_3", ... when that name is taken, then removes all but
 // the newest `keep` copies. Gives the path written, or empty when the copy could
 // not be written; never throws.
-std::string writeRecoveryCopy(const Roster& roster, const std::string& folder, std::time_t when,
-                              std::size_t keep = RECOVERY_KEEP);
+std::string writeRecoveryCopy(
+    const Roster& roster, const std::string& folder, std::time_t when, std::size_t keep = RECOVERY_KEEP);
 
 } // namespace qvr

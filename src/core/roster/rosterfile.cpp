@@ -26,8 +26,8 @@ void putInts(std::string& out, const std::array<std::int32_t, N>& a)
 
 std::int32_t getInt(const unsigned char* p)
 {
-    std::uint32_t u = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-                      std::uint32_t(p[3]) << 24;
+    std::uint32_t u =
+        std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
     return static_cast<std::int32_t>(u);
 }
 
@@ -60,7 +60,7 @@ void appendBlock(std::string& out, const CharRecord& rec)
     putInts(out, rec.ep2time);
     out.push_back(static_cast<char>(rec.nocount));
     out.push_back(static_cast<char>(rec.lock));
-    out.append(6, '\0');  // bytes 142..147 carry no meaning
+    out.append(6, '\0'); // bytes 142..147 carry no meaning
     putInt(out, static_cast<std::int32_t>(rec.memo.size()));
     out.append(rec.memo);
 }
@@ -85,7 +85,7 @@ namespace {
 // Bytes already in memory, read as a FileReader reads a file.
 class ViewReader {
 public:
-    explicit ViewReader(std::string_view bytes) : bytes_(bytes) {}
+    explicit ViewReader(std::string_view bytes) : bytes_(bytes) { }
     std::size_t remaining() const { return bytes_.size(); }
     bool read(char* dst, std::size_t n)
     {
@@ -128,7 +128,7 @@ inline void decodeRecordPart(const unsigned char* p, CharRecord& rec)
 
 // The maker's count on a memo block, given back when the load ends either way.
 struct MemoBlockHold {
-    explicit MemoBlockHold(std::size_t capacity) : block(MemoText::Block::make(capacity)) {}
+    explicit MemoBlockHold(std::size_t capacity) : block(MemoText::Block::make(capacity)) { }
     ~MemoBlockHold() { MemoText::Block::unref(block); }
     MemoBlockHold(const MemoBlockHold&) = delete;
     MemoBlockHold& operator=(const MemoBlockHold&) = delete;
@@ -168,8 +168,8 @@ std::optional<Roster> readRoster(Reader& in)
         if (len < 0 || static_cast<std::size_t>(len) > memoRoom)
             return std::nullopt;
         memoRoom -= static_cast<std::size_t>(len);
-        if (len > 0 && !in.read(rec->memo.share(*memos.block, static_cast<std::size_t>(len)),
-                                static_cast<std::size_t>(len)))
+        if (len > 0 &&
+            !in.read(rec->memo.share(*memos.block, static_cast<std::size_t>(len)), static_cast<std::size_t>(len)))
             return std::nullopt;
         roster.push_back(std::move(rec));
     }

@@ -12,7 +12,7 @@ namespace qvr {
 
 constexpr unsigned char ROSTER_VERSION = 0x33;
 constexpr std::size_t ROSTER_HEADER_SIZE = 5;
-constexpr std::size_t ROSTER_BLOCK_FIXED = 152;  // record part and memo length
+constexpr std::size_t ROSTER_BLOCK_FIXED = 152; // record part and memo length
 
 std::string serializeRoster(const Roster& roster);
 

@@ -20,7 +20,7 @@ bool assign(T& field, U&& value)
 
 } // namespace
 
-RosterSheet::RosterSheet(std::size_t rowCount) : roster(makeRoster(rowCount)), currec(roster[0].get()) {}
+RosterSheet::RosterSheet(std::size_t rowCount) : roster(makeRoster(rowCount)), currec(roster[0].get()) { }
 
 void RosterSheet::changed(Change change, int row)
 {
@@ -30,10 +30,7 @@ void RosterSheet::changed(Change change, int row)
         listener_(change, row);
 }
 
-void RosterSheet::recordChanged()
-{
-    changed(Change::Record, currow);
-}
+void RosterSheet::recordChanged() { changed(Change::Record, currow); }
 
 void RosterSheet::selectRow(int row)
 {

@@ -20,9 +20,9 @@ enum class Episode { One, Two };
 class RosterSheet {
 public:
     enum class Change {
-        Rows,       // rows were added, removed or reordered, or the roster replaced
-        Record,     // the values of one row's record
-        BestTimes,  // a best pass ran: marks anywhere and the best-time table
+        Rows, // rows were added, removed or reordered, or the roster replaced
+        Record, // the values of one row's record
+        BestTimes, // a best pass ran: marks anywhere and the best-time table
     };
     // The row is the one concerned for Record, -1 otherwise.
     using Listener = std::function<void(Change, int row)>;
@@ -34,10 +34,10 @@ public:
 
     // --- reached by name from the windows and the tests ---
     Roster roster;
-    Roster deleted;                 // newest last; owned until the end
-    CharRecord* currec = nullptr;   // the record of the row last clicked
-    int currow = 1;                 // the row the row operations act on
-    std::string lastfile;           // the file last saved, remembered for the next start
+    Roster deleted; // newest last; owned until the end
+    CharRecord* currec = nullptr; // the record of the row last clicked
+    int currow = 1; // the row the row operations act on
+    std::string lastfile; // the file last saved, remembered for the next start
     BestTimes best;
 
     // Changes that no Save has written since the last Load, Save or the start.
@@ -62,9 +62,9 @@ public:
 
     // --- row operations; none reruns a best pass ---
     void appendRecord();
-    void deleteRecord(int i);   // out of range: nothing
-    void restoreRecord(int i);  // i = size appends; beyond: errListIndex
-    void moveRecordUp(int i);   // i >= size: errListIndex
+    void deleteRecord(int i); // out of range: nothing
+    void restoreRecord(int i); // i = size appends; beyond: errListIndex
+    void moveRecordUp(int i); // i >= size: errListIndex
     void moveRecordDown(int i); // out of range: nothing
 
     // --- files ---
@@ -87,7 +87,7 @@ private:
     void recordChanged();
 
     Listener listener_;
-    Roster retired_;  // the record currec held before a load, alive until the next selection
+    Roster retired_; // the record currec held before a load, alive until the next selection
     bool modified_ = false;
 };
 

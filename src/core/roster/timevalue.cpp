@@ -29,7 +29,8 @@ public:
         const Times& times = rec.*field_;
         unsigned reachesBest = 0;
         for (std::size_t i = 0; i < stages; ++i)
-            reachesBest |= static_cast<unsigned>(times[i] != 0) & static_cast<unsigned>(timeMagnitude(times[i]) <= best_[i]);
+            reachesBest |=
+                static_cast<unsigned>(times[i] != 0) & static_cast<unsigned>(timeMagnitude(times[i]) <= best_[i]);
         if (reachesBest != 0) [[unlikely]]
             take(rec.*field_);
     }
@@ -43,7 +44,7 @@ public:
             table[i] = static_cast<std::int32_t>(best_[i]);
             for (std::int32_t* t : holders_[i])
                 *t = -table[i];
-            sum += table[i];  // at most 9 x 7200: no overflow
+            sum += table[i]; // at most 9 x 7200: no overflow
         }
         table[stages] = sum;
     }
@@ -119,10 +120,7 @@ TimeText::TimeText(std::int32_t seconds)
     size_ = static_cast<std::size_t>(p - buf_);
 }
 
-std::string timeToText(std::int32_t seconds)
-{
-    return std::string(TimeText(seconds).view());
-}
+std::string timeToText(std::int32_t seconds) { return std::string(TimeText(seconds).view()); }
 
 std::int32_t textToTime(std::string_view text)
 {

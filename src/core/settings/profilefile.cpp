@@ -64,9 +64,9 @@ std::string_view trim(std::string_view s)
 }
 
 struct Line {
-    std::size_t begin;  // first byte of the line
-    std::size_t end;    // end of its content, where the line end starts
-    std::size_t next;   // first byte after the line end (== end when there is none)
+    std::size_t begin; // first byte of the line
+    std::size_t end; // end of its content, where the line end starts
+    std::size_t next; // first byte after the line end (== end when there is none)
 };
 
 std::vector<Line> splitIntoLines(std::string_view text)
@@ -104,7 +104,7 @@ enum class Kind { Other, Section, Key };
 
 struct Parsed {
     Kind kind = Kind::Other;
-    std::string_view name;      // section or key name, trimmed
+    std::string_view name; // section or key name, trimmed
     std::size_t valueBegin = 0; // key lines: where the value starts in the text
 };
 
@@ -148,8 +148,7 @@ struct Place {
     std::size_t valueBegin = 0;
 };
 
-Place locate(std::string_view text, const std::vector<Line>& lines, std::string_view section,
-             std::string_view key)
+Place locate(std::string_view text, const std::vector<Line>& lines, std::string_view section, std::string_view key)
 {
     section = trim(section);
     key = trim(key);
@@ -206,7 +205,7 @@ int hexDigit(char c)
 // file elsewhere should stay a link, so the file behind the link is replaced.
 std::string writeTarget(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         if (char* real = ::realpath(path.c_str(), nullptr)) {
             std::string target(real);
@@ -233,8 +232,7 @@ std::string settingsPathFor(std::string_view programPath)
     return path;
 }
 
-std::optional<std::string> profileValue(std::string_view text, std::string_view section,
-                                         std::string_view key)
+std::optional<std::string> profileValue(std::string_view text, std::string_view section, std::string_view key)
 {
     auto lines = splitIntoLines(text);
     Place place = locate(text, lines, section, key);
@@ -244,15 +242,14 @@ std::optional<std::string> profileValue(std::string_view text, std::string_view 
     return std::string(trim(text.substr(place.valueBegin, line.end - place.valueBegin)));
 }
 
-std::string withProfileValue(std::string_view text, std::string_view section, std::string_view key,
-                             std::string_view value)
+std::string withProfileValue(
+    std::string_view text, std::string_view section, std::string_view key, std::string_view value)
 {
     section = trim(section);
     key = trim(key);
     if (section.find_first_of("\r\n") != std::string_view::npos ||
         findSingleByte(section, ']') != std::string_view::npos ||
-        key.find_first_of("\r\n=") != std::string_view::npos || key.starts_with('[') ||
-        key.starts_with(';'))
+        key.find_first_of("\r\n=") != std::string_view::npos || key.starts_with('[') || key.starts_with(';'))
         throw std::invalid_argument("settings name that cannot be written as a line");
     // A line break would end the key's line and let the rest of the value pose as
     // further keys or sections; NUL ends a path anyway.
@@ -303,7 +300,7 @@ std::string withProfileValue(std::string_view text, std::string_view section, st
         if (last.begin == 0 && lastContent.starts_with(UTF8_BOM))
             lastContent.remove_prefix(UTF8_BOM.size());
         if (!trim(lastContent).empty())
-            out.append(eol);  // a blank line between sections
+            out.append(eol); // a blank line between sections
     }
     out.append("[").append(section).append("]").append(eol);
     out.append(keyLine).append(eol);
@@ -354,7 +351,7 @@ ProfileFile::ProfileFile(std::string path) : path_(std::move(path))
     }
     // Something that exists but cannot be read (a folder, a file without read
     // permission) must not be replaced by a file holding only our own keys.
-    struct stat st {};
+    struct stat st { };
     state_ = ::stat(path_.c_str(), &st) == 0 ? State::Unreadable : State::Missing;
 }
 
@@ -368,15 +365,13 @@ ProfileFile ProfileFile::fromBytes(std::string path, std::string bytes)
     return ProfileFile(std::move(path), std::move(bytes), State::Loaded);
 }
 
-std::string ProfileFile::readString(std::string_view section, std::string_view key,
-                                    std::string_view def) const
+std::string ProfileFile::readString(std::string_view section, std::string_view key, std::string_view def) const
 {
     auto v = profileValue(text_, section, key);
     return v ? cutValue(*v) : std::string(def);
 }
 
-std::int32_t ProfileFile::readInteger(std::string_view section, std::string_view key,
-                                      std::int32_t def) const
+std::int32_t ProfileFile::readInteger(std::string_view section, std::string_view key, std::int32_t def) const
 {
     auto v = profileValue(text_, section, key);
     if (!v)

@@ -28,8 +28,7 @@ constexpr std::size_t PROFILE_VALUE_MAX = 2047;
 
 // The key's value as written (trimmed, not cut), or nothing when the section or
 // the key is missing.
-std::optional<std::string> profileValue(std::string_view text, std::string_view section,
-                                         std::string_view key);
+std::optional<std::string> profileValue(std::string_view text, std::string_view section, std::string_view key);
 
 // The text with the key set to the value (cut at a line break or NUL, which would
 // otherwise split the line). Every other line is kept byte for byte; a missing key
@@ -38,8 +37,8 @@ std::optional<std::string> profileValue(std::string_view text, std::string_view 
 // line end when that line has none, or CR LF in a file without any.
 // Names must fit on their line: no line break, no "]" in a section name, no "="
 // in a key and no "[" or ";" in front of it (std::invalid_argument otherwise).
-std::string withProfileValue(std::string_view text, std::string_view section,
-                             std::string_view key, std::string_view value);
+std::string withProfileValue(
+    std::string_view text, std::string_view section, std::string_view key, std::string_view value);
 
 // A read value as an integer: decimal with an optional "-", or hexadecimal after
 // "0x"/"0X" (up to 32 bits, taken as two's complement). Nothing for anything else.
@@ -48,7 +47,7 @@ std::optional<std::int32_t> profileInteger(std::string_view value);
 // One object per read or write operation, as the program's windows use it.
 class ProfileFile {
 public:
-    explicit ProfileFile(std::string path);  // reads the file when it exists
+    explicit ProfileFile(std::string path); // reads the file when it exists
 
     // An object over these bytes as if read from path (nothing is read).
     static ProfileFile fromBytes(std::string path, std::string bytes);
@@ -75,7 +74,7 @@ private:
     ProfileFile(std::string path, std::string bytes, State state);
 
     std::string path_;
-    std::string text_;  // the file's bytes as last read or written
+    std::string text_; // the file's bytes as last read or written
     State state_ = State::Missing;
 };
 

@@ -20,14 +20,14 @@ std::string folderOf(const std::string& path)
 
 bool isFolder(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // The folder a write of this file would make its temporary in.
 std::string writeFolderOf(const std::string& file)
 {
-    struct stat st {};
+    struct stat st { };
     if (::lstat(file.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         if (char* real = ::realpath(file.c_str(), nullptr)) {
             std::string target(real);

@@ -1,6 +1,3 @@
 #include "app/program.h"
 
-int main(int argc, char** argv)
-{
-    return qvr::runProgram(argc, argv);
-}
+int main(int argc, char** argv) { return qvr::runProgram(argc, argv); }

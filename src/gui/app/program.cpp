@@ -30,10 +30,7 @@ TForm3* Form3 = nullptr;
 
 // The pictures are compiled into the window library, which the linker would
 // leave out unless asked for by name; Q_INIT_RESOURCE cannot stand in a namespace.
-static void initResources()
-{
-    Q_INIT_RESOURCE(resources);
-}
+static void initResources() { Q_INIT_RESOURCE(resources); }
 
 namespace {
 int terminatePipe[2] = {-1, -1};
@@ -53,12 +50,11 @@ void closeOnTerminateSignal(QApplication& app)
     auto* notifier = new QSocketNotifier(terminatePipe[0], QSocketNotifier::Read, &app);
     QObject::connect(notifier, &QSocketNotifier::activated, [] {
         char byte = 0;
-        while (::read(terminatePipe[0], &byte, 1) > 0) {
-        }
+        while (::read(terminatePipe[0], &byte, 1) > 0) { }
         if (Form1)
             Form1->close();
     });
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = onTerminateSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -71,7 +67,7 @@ void loadToolkitTranslations(QApplication& app)
 {
     auto* translator = new QTranslator(&app);
     if (translator->load(QLocale::system(), QStringLiteral("qt"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);
 }
 } // namespace

@@ -35,7 +35,6 @@ using namespace qvr;
 
 namespace {
 
-
 template <typename W>
 W* named(W* widget, const char* name)
 {
@@ -50,7 +49,7 @@ constexpr char CLICKED_BY_TOGGLE[] = "clickedByToggle";
 
 class ClickedToggleAccessible : public QAccessibleWidget {
 public:
-    explicit ClickedToggleAccessible(QAbstractButton* button) : QAccessibleWidget(button, QAccessible::CheckBox) {}
+    explicit ClickedToggleAccessible(QAbstractButton* button) : QAccessibleWidget(button, QAccessible::CheckBox) { }
     QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget()); }
 
     QString text(QAccessible::Text t) const override
@@ -291,12 +290,11 @@ void TForm1::buildLayout()
     connectGuarded(SBdown, &QToolButton::clicked, this, [this] { SBdownClick(); });
     connectGuarded(BtnTool, &QPushButton::clicked, this, [this] { BtnToolClick(); });
     connectGuarded(DrawGrid1, &DrawGrid::mouseDown, this,
-                   [this](Qt::MouseButton b, Qt::KeyboardModifiers m, int x, int y) { DrawGrid1MouseDown(b, m, x, y); });
+        [this](Qt::MouseButton b, Qt::KeyboardModifiers m, int x, int y) { DrawGrid1MouseDown(b, m, x, y); });
     connectGuarded(DrawGrid1, &DrawGrid::keyUp, this,
-                   [this](int key, quint32 native, Qt::KeyboardModifiers m) { DrawGrid1KeyUp(key, native, m); });
-    DrawGrid1->setDrawCell([this](QPainter& p, int c, int r, const QRect& rect) {
-        guard([&] { DrawGrid1DrawCell(p, c, r, rect); });
-    });
+        [this](int key, quint32 native, Qt::KeyboardModifiers m) { DrawGrid1KeyUp(key, native, m); });
+    DrawGrid1->setDrawCell(
+        [this](QPainter& p, int c, int r, const QRect& rect) { guard([&] { DrawGrid1DrawCell(p, c, r, rect); }); });
     DrawGrid1->setBeforeClick([this] { return editors_->closeBeforeClick(); });
     DrawGrid1->setCellText([this](int c, int r) { return cellReadText(c, r); });
 }
@@ -323,13 +321,10 @@ void TForm1::buildMenu()
         }
     };
     addMenu("File1", "&File",
-            {{"Load1", "Load", &TForm1::Load1Click, QKeySequence(Qt::CTRL | Qt::Key_O)},
-             {"Save1", "Save", &TForm1::Save1Click, QKeySequence(Qt::CTRL | Qt::Key_S)},
-             {"N1", "-----", nullptr},
-             {"Import1", "Import-Ver2", &TForm1::Import1Click},
-             {"Export1", "Export-CVS", &TForm1::Export1Click},
-             {"N2", "Export-HTML", &TForm1::N2Click},
-             {"Exit1", "Export-XML", &TForm1::Exit1Click}});
+        {{"Load1", "Load", &TForm1::Load1Click, QKeySequence(Qt::CTRL | Qt::Key_O)},
+            {"Save1", "Save", &TForm1::Save1Click, QKeySequence(Qt::CTRL | Qt::Key_S)}, {"N1", "-----", nullptr},
+            {"Import1", "Import-Ver2", &TForm1::Import1Click}, {"Export1", "Export-CVS", &TForm1::Export1Click},
+            {"N2", "Export-HTML", &TForm1::N2Click}, {"Exit1", "Export-XML", &TForm1::Exit1Click}});
     addMenu("Option1", "&Option", {{"Version1", "Option", &TForm1::Version1Click}});
 }
 
@@ -337,15 +332,14 @@ bool TForm1::event(QEvent* event)
 {
     const bool handled = QMainWindow::event(event);
     switch (event->type()) {
-    case QEvent::Show:                  // the window now has the screen it is shown on
-    case QEvent::ScreenChangeInternal:  // Qt 6.4 sends this to each widget when the window moves to another screen
+    case QEvent::Show: // the window now has the screen it is shown on
+    case QEvent::ScreenChangeInternal: // Qt 6.4 sends this to each widget when the window moves to another screen
 #if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
-    case QEvent::DevicePixelRatioChange:  // the ratio changed, on the same screen or another one
+    case QEvent::DevicePixelRatioChange: // the ratio changed, on the same screen or another one
 #endif
         updatePictureRatio();
         break;
-    default:
-        break;
+    default: break;
     }
     return handled;
 }
@@ -366,10 +360,7 @@ void TForm1::readSettings()
     dispmode = s.dispmode;
 }
 
-void TForm1::writeSettings()
-{
-    writeMainSettings(programSettingsPath(), MainSettings{soundfile, lastfile, dispmode});
-}
+void TForm1::writeSettings() { writeMainSettings(programSettingsPath(), MainSettings{soundfile, lastfile, dispmode}); }
 
 void TForm1::FormDestroy()
 {
@@ -422,10 +413,7 @@ void TForm1::keepUnsavedRoster()
         writeRecoveryCopy(*sheet(), recoveryFolder(), std::time(nullptr));
 }
 
-void TForm1::setGridRowCount()
-{
-    DrawGrid1->setRowCount(static_cast<int>(sheet()->size()));
-}
+void TForm1::setGridRowCount() { DrawGrid1->setRowCount(static_cast<int>(sheet()->size())); }
 
 void TForm1::loadRoster(const std::string& path, bool reportMissing)
 {
@@ -434,10 +422,8 @@ void TForm1::loadRoster(const std::string& path, bool reportMissing)
         if (reportMissing)
             throw errCannotOpen(path);
         return;
-    case LoadResult::NotRoster:
-        throw errNotRoster(path);
-    case LoadResult::Loaded:
-        break;
+    case LoadResult::NotRoster: throw errNotRoster(path);
+    case LoadResult::Loaded: break;
     }
     PageControl1->setTabText(0, QFileInfo(fromNativePath(path)).fileName());
 }

@@ -171,7 +171,7 @@ private:
     const qvr::Roster* sheet() const { return sheets[static_cast<std::size_t>(cursheet)]; }
 
     qvr::CellEditors* editors_ = nullptr;
-    qreal pictureRatio_ = 0;  // the ratio ImageList1 and the strip picture were made at
+    qreal pictureRatio_ = 0; // the ratio ImageList1 and the strip picture were made at
 };
 
 extern TForm1* Form1;

@@ -25,10 +25,7 @@ bool askFile(TForm1& form, const char* filter, std::string& path)
 const char* const ROSTER_FILTER = "QVRUTL_Ver3(*.pd3)|*.pd3";
 } // namespace
 
-void TForm1::storePendingMemo()
-{
-    editors_->storePendingMemo();
-}
+void TForm1::storePendingMemo() { editors_->storePendingMemo(); }
 
 void TForm1::Load1Click()
 {
@@ -84,7 +81,4 @@ void TForm1::Exit1Click()
     exportXml(path, *sheet(), Form3->options());
 }
 
-void TForm1::Version1Click()
-{
-    Form3->exec();
-}
+void TForm1::Version1Click() { Form3->exec(); }

@@ -66,10 +66,7 @@ void TForm1::SpeedButton6Click() { switchView(*this, ViewMode::State); }
 void TForm1::SpeedButton4Click() { switchView(*this, ViewMode::Ep1); }
 void TForm1::SpeedButton5Click() { switchView(*this, ViewMode::Ep2); }
 
-void TForm1::repaintGrid()
-{
-    DrawGrid1->cellsChanged();
-}
+void TForm1::repaintGrid() { DrawGrid1->cellsChanged(); }
 
 QString TForm1::cellText(int col, int row) const
 {
@@ -117,10 +114,7 @@ void TForm1::updatePictureRatio()
     repaintGrid();
 }
 
-void TForm1::drawBestStrip()
-{
-    Image1->showBest(viewMode(), best);
-}
+void TForm1::drawBestStrip() { Image1->showBest(viewMode(), best); }
 
 // --- editing ---
 

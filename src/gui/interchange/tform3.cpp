@@ -22,8 +22,7 @@ constexpr QSize OUTER_SIZE{123, 177};
 
 TForm3::TForm3(QWidget* parent)
     // A caption but no buttons: the dialog is left only through "Ok".
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowStaysOnTopHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
     designWindow(*this, "Form3", QStringLiteral("File Export"), OUTER_SIZE);
 
@@ -50,8 +49,7 @@ void TForm3::FormDestroy()
 
 qvr::ExportOptions TForm3::options() const
 {
-    return {CheckBox1->isChecked(), CheckBox2->isChecked(), CheckBox3->isChecked(),
-            CheckBox4->isChecked()};
+    return {CheckBox1->isChecked(), CheckBox2->isChecked(), CheckBox3->isChecked(), CheckBox4->isChecked()};
 }
 
 void TForm3::setOptions(const qvr::ExportOptions& o)

@@ -23,11 +23,11 @@ public:
     qvr::ExportOptions options() const;
 
     QGroupBox* GroupBox1;
-    QCheckBox* CheckBox1;  // "Status"
-    QCheckBox* CheckBox2;  // "EP1Time"
-    QCheckBox* CheckBox3;  // "EP2Time"
-    QCheckBox* CheckBox4;  // "Memo"
-    QPushButton* Button3;  // "Ok"
+    QCheckBox* CheckBox1; // "Status"
+    QCheckBox* CheckBox2; // "EP1Time"
+    QCheckBox* CheckBox3; // "EP2Time"
+    QCheckBox* CheckBox4; // "Memo"
+    QPushButton* Button3; // "Ok"
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -24,7 +24,7 @@ struct SoundAlarmPlayer::Sound {
     QTimer loadTimer;
     bool pending = false;
     bool broken = false;
-    bool wedged = false;  // the loader hangs: every alarm is the default alert
+    bool wedged = false; // the loader hangs: every alarm is the default alert
 };
 
 SoundAlarmPlayer::SoundAlarmPlayer() : sound_(std::make_unique<Sound>())
@@ -83,17 +83,14 @@ bool SoundAlarmPlayer::isCompleteWave(const QString& path)
                 return false;
             haveFormat = true;
         }
-        pos = body + length + (length & 1);  // chunks are padded to even sizes
+        pos = body + length + (length & 1); // chunks are padded to even sizes
         if (pos > size)
             return false;
     }
     return false;
 }
 
-void SoundAlarmPlayer::alert()
-{
-    QApplication::beep();
-}
+void SoundAlarmPlayer::alert() { QApplication::beep(); }
 
 void SoundAlarmPlayer::play(const std::string& file)
 {
@@ -115,8 +112,7 @@ void SoundAlarmPlayer::play(const std::string& file)
     if (!s.effect || s.broken || s.effect->source() != url) {
         s.broken = false;
         s.effect = std::make_unique<QSoundEffect>();
-        QObject::connect(s.effect.get(), &QSoundEffect::statusChanged, s.effect.get(),
-                         [this] { settle(); });
+        QObject::connect(s.effect.get(), &QSoundEffect::statusChanged, s.effect.get(), [this] { settle(); });
         s.effect->setSource(url);
     }
     settle();
@@ -135,7 +131,7 @@ void SoundAlarmPlayer::settle()
     s.pending = false;
     s.loadTimer.stop();
     if (status == QSoundEffect::Error) {
-        s.broken = true;  // loaded afresh next time: the file may have been mended
+        s.broken = true; // loaded afresh next time: the file may have been mended
         alert();
         return;
     }
@@ -152,7 +148,4 @@ void SoundAlarmPlayer::settle()
 } // namespace qvr
 
 // The sound module's entry, looked up by name when the program loads the module.
-extern "C" Q_DECL_EXPORT qvr::AlarmPlayer* qvrMakeSoundAlarmPlayer()
-{
-    return new qvr::SoundAlarmPlayer();
-}
+extern "C" Q_DECL_EXPORT qvr::AlarmPlayer* qvrMakeSoundAlarmPlayer() { return new qvr::SoundAlarmPlayer(); }

@@ -43,7 +43,7 @@ protected:
     virtual void alert();
 
 private:
-    void settle();  // the pending alarm, once its file has loaded or failed
+    void settle(); // the pending alarm, once its file has loaded or failed
 
     struct Sound;
     std::unique_ptr<Sound> sound_;
@@ -66,7 +66,7 @@ public:
     bool loaded() const { return player_ != nullptr; }
 
 protected:
-    virtual void alert();  // when there is no module; tests count it
+    virtual void alert(); // when there is no module; tests count it
 
 private:
     std::string modulePath_;

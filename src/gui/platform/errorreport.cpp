@@ -16,10 +16,7 @@ ErrorReportHook& hook()
 }
 } // namespace
 
-QString reportText(const QString& message)
-{
-    return message.endsWith(u'.') ? message : message + u'.';
-}
+QString reportText(const QString& message) { return message.endsWith(u'.') ? message : message + u'.'; }
 
 void showErrorReport(const QString& message)
 {
@@ -28,16 +25,13 @@ void showErrorReport(const QString& message)
         hook()(text);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(APP_TITLE), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(
+        QMessageBox::Critical, QString::fromLatin1(APP_TITLE), text, QMessageBox::Ok, QApplication::activeWindow());
     box.setObjectName(QStringLiteral("ErrorReport"));
     box.exec();
 }
 
-void setErrorReportHook(ErrorReportHook h)
-{
-    hook() = std::move(h);
-}
+void setErrorReportHook(ErrorReportHook h) { hook() = std::move(h); }
 
 bool guard(const std::function<void()>& handler)
 {

@@ -35,9 +35,8 @@ auto connectGuarded(Sender* sender, Signal signal, QObject* context, Handler han
     if constexpr (std::is_invocable_v<const Handler&>)
         return QObject::connect(sender, signal, context, [h = std::move(handler)] { guard([&] { h(); }); });
     else
-        return QObject::connect(sender, signal, context, [h = std::move(handler)](auto&&... args) {
-            guard([&] { h(std::forward<decltype(args)>(args)...); });
-        });
+        return QObject::connect(sender, signal, context,
+            [h = std::move(handler)](auto&&... args) { guard([&] { h(std::forward<decltype(args)>(args)...); }); });
 }
 
 } // namespace qvr

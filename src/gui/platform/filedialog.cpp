@@ -27,10 +27,7 @@ QString OpenDialog::toolkitFilter(const QString& filter)
     return entries.join(QStringLiteral(";;"));
 }
 
-void OpenDialog::setHook(Hook h)
-{
-    hook() = std::move(h);
-}
+void OpenDialog::setHook(Hook h) { hook() = std::move(h); }
 
 bool OpenDialog::execute(QWidget* parent)
 {

@@ -15,11 +15,11 @@ namespace qvr {
 class OpenDialog : public QObject {
     Q_OBJECT
 public:
-    explicit OpenDialog(QObject* parent = nullptr) : QObject(parent) {}
+    explicit OpenDialog(QObject* parent = nullptr) : QObject(parent) { }
 
-    QString filter;      // "QVRUTL_Ver3(*.pd3)|*.pd3"
-    QString defaultExt;  // without the dot: "pd3"
-    QString fileName;    // the last chosen name; the dialog opens on it
+    QString filter; // "QVRUTL_Ver3(*.pd3)|*.pd3"
+    QString defaultExt; // without the dot: "pd3"
+    QString fileName; // the last chosen name; the dialog opens on it
 
     // Shows the dialog; on confirmation fileName becomes the chosen full path.
     bool execute(QWidget* parent);

@@ -17,12 +17,9 @@ QString soundModulePathFor(const QString& programDir)
     return QDir::cleanPath(QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside : installed);
 }
 
-std::string soundModulePath()
-{
-    return toNativePath(soundModulePathFor(QCoreApplication::applicationDirPath()));
-}
+std::string soundModulePath() { return toNativePath(soundModulePathFor(QCoreApplication::applicationDirPath())); }
 
-LazySoundAlarmPlayer::LazySoundAlarmPlayer(std::string modulePath) : modulePath_(std::move(modulePath)) {}
+LazySoundAlarmPlayer::LazySoundAlarmPlayer(std::string modulePath) : modulePath_(std::move(modulePath)) { }
 
 // The module stays loaded to the end: the player's code lives in it.
 LazySoundAlarmPlayer::~LazySoundAlarmPlayer() = default;
@@ -44,9 +41,6 @@ void LazySoundAlarmPlayer::play(const std::string& file)
         alert();
 }
 
-void LazySoundAlarmPlayer::alert()
-{
-    QApplication::beep();
-}
+void LazySoundAlarmPlayer::alert() { QApplication::beep(); }
 
 } // namespace qvr

@@ -14,8 +14,8 @@ std::string programSettingsPath()
 {
     static const std::string path = [] {
         const QString configHome = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-        std::string chosen = chooseSettingsPath(toNativePath(QCoreApplication::applicationFilePath()),
-                                                toNativePath(configHome));
+        std::string chosen =
+            chooseSettingsPath(toNativePath(QCoreApplication::applicationFilePath()), toNativePath(configHome));
         // A folder that cannot be made shows up as the write error at exit.
         QDir().mkpath(QFileInfo(fromNativePath(chosen)).absolutePath());
         return chosen;

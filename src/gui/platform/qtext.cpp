@@ -14,19 +14,13 @@ QString fromCp932(std::string_view bytes)
 
 std::optional<std::string> toCp932(const QString& text)
 {
-    return cp932::encode(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                             static_cast<std::size_t>(text.size())));
+    return cp932::encode(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
 }
 
-QString fromNativePath(const std::string& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
+QString fromNativePath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 
-std::string toNativePath(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
+std::string toNativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 QString memoToEditor(std::string_view bytes)
 {
@@ -43,10 +37,7 @@ std::optional<std::string> memoFromEditor(const QString& text)
     return toCp932(crlf);
 }
 
-Cp932Validator::Cp932Validator(std::size_t maxBytes, QObject* parent)
-    : QValidator(parent), maxBytes_(maxBytes)
-{
-}
+Cp932Validator::Cp932Validator(std::size_t maxBytes, QObject* parent) : QValidator(parent), maxBytes_(maxBytes) { }
 
 QValidator::State Cp932Validator::validate(QString& input, int& /*pos*/) const
 {

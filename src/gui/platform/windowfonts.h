@@ -12,7 +12,8 @@ namespace qvr {
 inline QFont mainWindowFont()
 {
     QFont f;
-    f.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("DejaVu Sans")});
+    f.setFamilies(
+        {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("DejaVu Sans")});
     f.setPixelSize(12);
     return f;
 }
@@ -21,7 +22,7 @@ inline QFont gridFont()
 {
     QFont f;
     f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
-                   QStringLiteral("Noto Sans CJK JP")});
+        QStringLiteral("Noto Sans CJK JP")});
     f.setPixelSize(13);
     return f;
 }

@@ -70,10 +70,7 @@ QPixmap loudspeaker(int ratio)
     return pm;
 }
 
-QString latin1(std::string_view s)
-{
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
+QString latin1(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 
 } // namespace
 
@@ -82,7 +79,7 @@ QString latin1(std::string_view s)
 // refusing edits once it has seen one invalid text, so a program text must pass.
 class TMaskEdit::LimitValidator : public QValidator {
 public:
-    explicit LimitValidator(QObject* parent) : QValidator(parent) {}
+    explicit LimitValidator(QObject* parent) : QValidator(parent) { }
 
     State validate(QString& input, int& /*pos*/) const override
     {
@@ -175,9 +172,9 @@ TForm2::TForm2(const std::string& soundfile, qvr::AlarmPlayer* player, QWidget* 
     CBType = place(new QComboBox(GroupBox1), "CBType", 72, 64, 113, 20);
     CBType->setEditable(false);
     CBType->addItems({QStringLiteral("HUmar"), QStringLiteral("HUneweal"), QStringLiteral("HUcast"),
-                      QStringLiteral("RAmar"), QStringLiteral("RAcast"), QStringLiteral("RAcaseal"),
-                      QStringLiteral("FOnewm"), QStringLiteral("FOmarl"), QStringLiteral("FOnewearl"),
-                      QStringLiteral("HUcaseal"), QStringLiteral("FOmar"), QStringLiteral("RAmarl")});
+        QStringLiteral("RAmar"), QStringLiteral("RAcast"), QStringLiteral("RAcaseal"), QStringLiteral("FOnewm"),
+        QStringLiteral("FOmarl"), QStringLiteral("FOnewearl"), QStringLiteral("HUcaseal"), QStringLiteral("FOmar"),
+        QStringLiteral("RAmarl")});
     CBType->setCurrentIndex(-1);
 
     Timer1 = new QTimer(this);
@@ -209,8 +206,7 @@ TForm2::TForm2(const std::string& soundfile, qvr::AlarmPlayer* player, QWidget* 
     // CBB and CBType have no handlers: a new choice counts from the next name change.
     qvr::connectGuarded(Button1, &QPushButton::clicked, this, [this](auto&&...) { Button1Click(); });
     qvr::connectGuarded(Timer1, &QTimer::timeout, this, [this](auto&&...) { Timer1Timer(); });
-    qvr::connectGuarded(SpeedButton1, &QToolButton::clicked, this,
-                        [this](auto&&...) { SpeedButton1Click(); });
+    qvr::connectGuarded(SpeedButton1, &QToolButton::clicked, this, [this](auto&&...) { SpeedButton1Click(); });
     qvr::connectGuarded(Edit1, &QLineEdit::textChanged, this, [this](auto&&...) { Edit1Change(); });
 }
 
@@ -300,10 +296,10 @@ void TForm2::Edit1Change()
 {
     const QString text = Edit1->text();
     if (text.isEmpty())
-        return;  // the last result stays
+        return; // the last result stays
     const std::optional<std::string> name = qvr::toCp932(text);
     if (!name)
-        return;  // only a text set past the validator can hold what the code page cannot
+        return; // only a text set past the validator can hold what the code page cannot
     const int r = qvr::nameToSectionId(*name, CBB->isChecked(), CBType->currentIndex());
     Edit2->setText(latin1(qvr::SECTION_ID_NAMES[static_cast<std::size_t>(r)]));
 }

@@ -42,8 +42,7 @@ class TForm2 : public QWidget {
     Q_OBJECT
 public:
     // player: where the alarm sounds; none = the toolkit's sound output, owned here.
-    explicit TForm2(const std::string& soundfile, qvr::AlarmPlayer* player = nullptr,
-                    QWidget* parent = nullptr);
+    explicit TForm2(const std::string& soundfile, qvr::AlarmPlayer* player = nullptr, QWidget* parent = nullptr);
     ~TForm2() override;
 
     // Puts the window just right of the main window's frame, or at its design
@@ -57,9 +56,9 @@ public:
     void Edit1Change();
 
     // --- state ---
-    std::int32_t timerlength = 0;   // seconds of one countdown
-    std::int32_t timerelapsed = 0;  // ticks since the last start or alarm
-    std::string alarmfile;          // native 8-bit name of the wave file
+    std::int32_t timerlength = 0; // seconds of one countdown
+    std::int32_t timerelapsed = 0; // ticks since the last start or alarm
+    std::string alarmfile; // native 8-bit name of the wave file
 
     // --- controls ---
     QLabel* Panel1;

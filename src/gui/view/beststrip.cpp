@@ -21,7 +21,7 @@ void invertDottedFrame(QImage& image, const QRect& r)
         if (x < 0 || y < 0 || ((x + y) & 1))
             return;
         const int top = qFloor(y * ratio);
-        const int bottom = std::min(qFloor((y + 1) * ratio), image.height());  // exclusive
+        const int bottom = std::min(qFloor((y + 1) * ratio), image.height()); // exclusive
         const int left = qFloor(x * ratio);
         const int right = std::min(qFloor((x + 1) * ratio), image.width());
         for (int dy = top; dy < bottom; ++dy) {
@@ -57,7 +57,7 @@ std::vector<StripBox> boxesOf(ViewMode view, const BestTimes& best)
         const bool total = i == values - 1;
         const auto at = static_cast<std::size_t>(i);
         boxes.push_back({total ? QStringLiteral("Total") : QStringLiteral("Stage%1").arg(i + 1),
-                         ep1 ? best.ep1best[at] : best.ep2best[at], (!ep1 && total) ? 9 : i});
+            ep1 ? best.ep1best[at] : best.ep2best[at], (!ep1 && total) ? 9 : i});
     }
     return boxes;
 }
@@ -90,7 +90,7 @@ void TBestStrip::setPixelRatio(qreal ratio)
 void TBestStrip::showBest(ViewMode view, const BestTimes& best)
 {
     if (view == ViewMode::State)
-        return;  // the strip keeps what it last showed
+        return; // the strip keeps what it last showed
     view_ = view;
     best_ = best;
     paintPicture();
@@ -110,7 +110,7 @@ QString TBestStrip::text() const
 void TBestStrip::paintPicture()
 {
     if (view_ == ViewMode::State)
-        return;  // nothing shown yet: the picture stays blank
+        return; // nothing shown yet: the picture stays blank
     const int height = picture_.deviceIndependentSize().toSize().height();
     picture_.fill(Qt::white);
     QPainter p(&picture_);
@@ -135,7 +135,7 @@ void TBestStrip::paintPicture()
     p.end();
     update();
     const QString read = text();
-    if (accessibleName() != read)  // a redraw at another pixel ratio tells nothing new
+    if (accessibleName() != read) // a redraw at another pixel ratio tells nothing new
         setAccessibleName(read);
 }
 

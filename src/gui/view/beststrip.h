@@ -11,7 +11,7 @@
 class TBestStrip : public QWidget {
     Q_OBJECT
 public:
-    static constexpr QSize SIZE{700, 28};  // logical pixels, whatever the device pixel ratio
+    static constexpr QSize SIZE{700, 28}; // logical pixels, whatever the device pixel ratio
 
     explicit TBestStrip(QWidget* parent = nullptr);
     // SIZE logical pixels at the ratio of the last setPixelRatio.

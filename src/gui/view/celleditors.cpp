@@ -120,7 +120,7 @@ CellEditors::CellEditors(RosterSheet& sheet, DrawGrid& grid, QWidget& pane, QPla
 
     memo_.installEventFilter(this);
     connect(memo_.document(), &QTextDocument::contentsChange, this,
-            [this](int position, int /*removed*/, int added) { refuseUncodableMemoText(position, added); });
+        [this](int position, int /*removed*/, int added) { refuseUncodableMemoText(position, added); });
 }
 
 bool CellEditors::eventFilter(QObject* watched, QEvent* event)
@@ -334,16 +334,13 @@ void CellEditors::LBTypeMouseUp(QListWidget* sender, Qt::MouseButton button)
     grid_.setFocus(Qt::OtherFocusReason);
 }
 
-void CellEditors::LBTypeExit(QListWidget* sender)
-{
-    sender->hide();
-}
+void CellEditors::LBTypeExit(QListWidget* sender) { sender->hide(); }
 
 void CellEditors::Memo1Exit()
 {
     const QString text = memo_.toPlainText();
     if (text == memoLoaded_)
-        return;  // unchanged: the record keeps its own bytes
+        return; // unchanged: the record keeps its own bytes
     if (auto bytes = memoFromEditor(withoutReplacements(text)))
         sheet_.setMemo(std::move(*bytes));
     memoLoaded_ = text;

@@ -69,12 +69,12 @@ private:
     QPlainTextEdit& memo_;
 
     bool me1Open_ = false;
-    int me1Tag_ = 0;       // the column the editor edits
+    int me1Tag_ = 0; // the column the editor edits
     ViewMode me1View_ = ViewMode::State;
-    QString me1Opening_;   // the text the editor was opened with
-    QString me1Loaded_;    // the same as the editor gives it back
+    QString me1Opening_; // the text the editor was opened with
+    QString me1Loaded_; // the same as the editor gives it back
     bool fixingMemo_ = false;
-    QString memoLoaded_;   // the memo text as loaded, to keep bytes the editor cannot show
+    QString memoLoaded_; // the memo text as loaded, to keep bytes the editor cannot show
 };
 
 } // namespace qvr

@@ -201,7 +201,7 @@ void DrawGrid::mouseToCell(int x, int y, int& col, int& row) const
 QRect DrawGrid::selectedRange() const
 {
     return QRect(QPoint(std::min(curCol_, anchorCol_), std::min(curRow_, anchorRow_)),
-                 QPoint(std::max(curCol_, anchorCol_), std::max(curRow_, anchorRow_)));
+        QPoint(std::max(curCol_, anchorCol_), std::max(curRow_, anchorRow_)));
 }
 
 void DrawGrid::paintEvent(QPaintEvent*)
@@ -248,7 +248,7 @@ void DrawGrid::paintEvent(QPaintEvent*)
             // Lines right of and below the cell.
             p.fillRect(QRect(rect.right() + 1, rect.top(), lineWidth_, pitch), fixed ? fixedLine : bodyLine);
             p.fillRect(QRect(rect.left(), rect.bottom() + 1, rect.width() + lineWidth_, lineWidth_),
-                       fixed ? fixedLine : bodyLine);
+                fixed ? fixedLine : bodyLine);
             if (drawCell_) {
                 p.save();
                 p.setClipRect(rect);
@@ -406,7 +406,8 @@ void DrawGrid::keyPressEvent(QKeyEvent* event)
     const int page = std::max(1, (viewport()->height() - fixedRows_ * pitch) / pitch);
     // The keyboard's clicks on the highlighted cell; a held key does not repeat them,
     // or it would open and commit an editor over and over.
-    const bool leftClick = event->key() == Qt::Key_F2 || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool leftClick =
+        event->key() == Qt::Key_F2 || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const bool rightClick = event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && extend);
     if (leftClick || rightClick) {
         if (!event->isAutoRepeat())
@@ -421,15 +422,9 @@ void DrawGrid::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Right: moveCurrent(curCol_ + 1, curRow_, extend); break;
     case Qt::Key_PageUp: moveCurrent(curCol_, curRow_ - page, extend); break;
     case Qt::Key_PageDown: moveCurrent(curCol_, curRow_ + page, extend); break;
-    case Qt::Key_Home:
-        moveCurrent(fixedCols_, ctrl ? fixedRows_ : curRow_, extend);
-        break;
-    case Qt::Key_End:
-        moveCurrent(colCount() - 1, ctrl ? rowCount_ - 1 : curRow_, extend);
-        break;
-    default:
-        QAbstractScrollArea::keyPressEvent(event);
-        return;
+    case Qt::Key_Home: moveCurrent(fixedCols_, ctrl ? fixedRows_ : curRow_, extend); break;
+    case Qt::Key_End: moveCurrent(colCount() - 1, ctrl ? rowCount_ - 1 : curRow_, extend); break;
+    default: QAbstractScrollArea::keyPressEvent(event); return;
     }
     event->accept();
 }
@@ -466,7 +461,8 @@ void DrawGrid::focusInEvent(QFocusEvent* event)
     // After the toolkit has told that the grid took the focus, tell which cell has it.
     if (QAccessible::isActive())
         QMetaObject::invokeMethod(
-            this, [this] {
+            this,
+            [this] {
                 if (hasFocus())
                     announceCurrent(false);
             },

@@ -91,8 +91,8 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    int colLeft(int col) const;  // viewport x of a shown column, or -1
-    int rowTop(int row) const;   // viewport y of a shown row, or -1
+    int colLeft(int col) const; // viewport x of a shown column, or -1
+    int rowTop(int row) const; // viewport y of a shown row, or -1
     void moveCurrent(int col, int row, bool extend);
     void scrollIntoView(int col, int row);
     void updateScrollBars();

@@ -17,7 +17,7 @@ class GridAccessible;
 // state are read from the grid each time, so it never goes stale.
 class GridCell : public QAccessibleInterface, public QAccessibleTableCellInterface {
 public:
-    GridCell(DrawGrid* grid, int col, int row) : grid_(grid), col_(col), row_(row), told_(name()) {}
+    GridCell(DrawGrid* grid, int col, int row) : grid_(grid), col_(col), row_(row), told_(name()) { }
 
     int col() const { return col_; }
     int row() const { return row_; }
@@ -37,13 +37,16 @@ public:
     // A cell is no object of its own; the toolkit finds it through the grid.
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return grid_ ? grid_->window()->windowHandle() : nullptr; }
-    QAccessibleInterface* parent() const override { return grid_ ? QAccessible::queryAccessibleInterface(grid_) : nullptr; }
+    QAccessibleInterface* parent() const override
+    {
+        return grid_ ? QAccessible::queryAccessibleInterface(grid_) : nullptr;
+    }
     QAccessibleInterface* child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override { return t == QAccessible::Name ? name() : QString(); }
-    void setText(QAccessible::Text, const QString&) override {}
+    void setText(QAccessible::Text, const QString&) override { }
 
     QRect rect() const override
     {
@@ -67,7 +70,7 @@ public:
             s.invalid = true;
             return s;
         }
-        s.offscreen = grid_->cellRect(col_, row_).isEmpty();  // scrolled out of view
+        s.offscreen = grid_->cellRect(col_, row_).isEmpty(); // scrolled out of view
         if (isBody()) {
             s.selectable = true;
             s.focusable = true;
@@ -98,12 +101,12 @@ private:
     QPointer<DrawGrid> grid_;
     int col_;
     int row_;
-    QString told_;  // the name clients were last told of
+    QString told_; // the name clients were last told of
 };
 
 class GridAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
 public:
-    explicit GridAccessible(DrawGrid* grid) : QAccessibleWidget(grid, QAccessible::Table) {}
+    explicit GridAccessible(DrawGrid* grid) : QAccessibleWidget(grid, QAccessible::Table) { }
     ~GridAccessible() override { dropCells(); }
 
     DrawGrid* grid() const { return static_cast<DrawGrid*>(object()); }
@@ -260,7 +263,7 @@ private:
             QAccessible::deleteAccessibleInterface(id);
     }
 
-    mutable std::map<std::pair<int, int>, QAccessible::Id> cells_;  // by (row, col)
+    mutable std::map<std::pair<int, int>, QAccessible::Id> cells_; // by (row, col)
 };
 
 QList<QAccessibleInterface*> GridCell::columnHeaderCells() const
@@ -288,7 +291,7 @@ QAccessibleInterface* gridFactory(const QString&, QObject* object)
 
 void installDrawGridAccessibility()
 {
-    QAccessible::installFactory(gridFactory);  // a second install is ignored
+    QAccessible::installFactory(gridFactory); // a second install is ignored
 }
 
 } // namespace qvr

@@ -7,8 +7,8 @@
 namespace qvr {
 
 namespace {
-constexpr std::array<QRgb, 10> EMBLEM_COLORS{0x4AB500, 0x94FF52, 0xC6FFFF, 0x0000FF, 0xD600D6,
-                                              0xFFB5FF, 0xFF0000, 0xFF7B00, 0xFFFF00, 0xEDEDED};
+constexpr std::array<QRgb, 10> EMBLEM_COLORS{
+    0x4AB500, 0x94FF52, 0xC6FFFF, 0x0000FF, 0xD600D6, 0xFFB5FF, 0xFF0000, 0xFF7B00, 0xFFFF00, 0xEDEDED};
 
 QPixmap canvas(int size, qreal dpr)
 {
@@ -19,10 +19,7 @@ QPixmap canvas(int size, qreal dpr)
 }
 } // namespace
 
-QColor emblemColor(int i)
-{
-    return QColor::fromRgb(EMBLEM_COLORS.at(static_cast<std::size_t>(i)));
-}
+QColor emblemColor(int i) { return QColor::fromRgb(EMBLEM_COLORS.at(static_cast<std::size_t>(i))); }
 
 std::vector<QPixmap> sectionEmblems(qreal dpr)
 {

@@ -14,16 +14,13 @@ const char* const COMMON_HEADS[] = {"No", "L", "C", "Name", "ID", "Type"};
 const char* const STATE_HEADS[] = {"Lv", "HP", "TP", "DEF", "STR", "MIND", "EVE", "DEX", "LUK"};
 constexpr int STATE_VALUES = 9;
 
-QString latin1(std::string_view text)
-{
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 template <std::size_t N>
 QString nameAt(const std::array<std::string_view, N>& names, int index)
 {
     return index >= 0 && static_cast<std::size_t>(index) < N ? latin1(names[static_cast<std::size_t>(index)])
-                                                              : QString();
+                                                             : QString();
 }
 
 // The value columns of a view: its stages and the total, or the status values.
@@ -48,10 +45,7 @@ ViewMode viewModeFrom(int dispmode)
     }
 }
 
-int columnCount(ViewMode view)
-{
-    return FirstValueColumn + valueCount(view);
-}
+int columnCount(ViewMode view) { return FirstValueColumn + valueCount(view); }
 
 QString headerText(ViewMode view, int col)
 {
@@ -97,10 +91,7 @@ CellAlignment cellAlignment(ViewMode view, int col, int row)
     return statusValue ? CellAlignment::Right : CellAlignment::Center;
 }
 
-QString sectionIdName(const CharRecord& rec)
-{
-    return nameAt(SECTION_ID_NAMES, rec.id);
-}
+QString sectionIdName(const CharRecord& rec) { return nameAt(SECTION_ID_NAMES, rec.id); }
 
 void drawCellText(QPainter& canvas, const QRect& rect, CellAlignment alignment, const QString& text)
 {
@@ -108,7 +99,7 @@ void drawCellText(QPainter& canvas, const QRect& rect, CellAlignment alignment, 
         return;
     const QFontMetrics fm(canvas.font());
     const int tw = fm.horizontalAdvance(text);
-    const int right = rect.left() + rect.width();  // exclusive
+    const int right = rect.left() + rect.width(); // exclusive
     const int x = alignment == CellAlignment::Right ? right - tw - 3 : rect.left() + rect.width() / 2 - tw / 2 + 1;
     const int y = rect.top() + 1;
     canvas.save();
