@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs what is missing, builds the program and every test, and runs them:
-# the suite, the Debian package built and tried as an installed program, short
-# fuzz runs of the file readers, a brief benchmark run so the benchmarks keep
-# working, and the suite again under the address and undefined-behaviour sanitizers.
+# the suite, the style check (format, layers, clang-tidy), the Debian package
+# built and tried as an installed program, short fuzz runs of the file readers, a
+# brief benchmark run so the benchmarks keep working, and the suite again under
+# the address and undefined-behaviour sanitizers.
 set -eu
 cd "$(dirname "$0")/.."
 sh tools/install-deps.sh
@@ -11,6 +12,8 @@ export QT_QPA_PLATFORM=offscreen
 cmake --preset debug >/dev/null
 cmake --build --preset debug
 ctest --preset debug -j2
+
+sh tools/check-style.sh
 
 sh tools/package-test.sh
 

@@ -21,9 +21,8 @@ void* mapUnpopulated(std::size_t bytes)
 void populate(void* from, std::size_t bytes)
 {
     // Page-aligned start, as madvise wants; the pages before it are mapped already.
-    const auto start = reinterpret_cast<std::uintptr_t>(from) & ~std::uintptr_t(4095);
-    const std::size_t length = bytes + (reinterpret_cast<std::uintptr_t>(from) - start);
-    (void)::madvise(reinterpret_cast<void*>(start), length, MADV_POPULATE_WRITE);
+    const std::size_t intoPage = reinterpret_cast<std::uintptr_t>(from) & std::uintptr_t(4095);
+    (void)::madvise(static_cast<char*>(from) - intoPage, bytes + intoPage, MADV_POPULATE_WRITE);
 }
 
 void unmapBulk(void* block, std::size_t bytes) { ::munmap(block, bytes); }

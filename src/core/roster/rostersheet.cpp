@@ -97,9 +97,9 @@ void RosterSheet::setClass(int wtype)
         recordChanged();
 }
 
-void RosterSheet::setMemo(std::string bytes)
+void RosterSheet::setMemo(std::string_view bytes)
 {
-    if (assign(currec->memo, std::move(bytes)))
+    if (assign(currec->memo, bytes))
         recordChanged();
 }
 

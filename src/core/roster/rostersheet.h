@@ -58,7 +58,7 @@ public:
     void toggleNocount();
     void setSectionId(int id);
     void setClass(int wtype);
-    void setMemo(std::string bytes);
+    void setMemo(std::string_view bytes);
 
     // --- row operations; none reruns a best pass ---
     void appendRecord();

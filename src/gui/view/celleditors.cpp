@@ -342,7 +342,7 @@ void CellEditors::Memo1Exit()
     if (text == memoLoaded_)
         return; // unchanged: the record keeps its own bytes
     if (auto bytes = memoFromEditor(withoutReplacements(text)))
-        sheet_.setMemo(std::move(*bytes));
+        sheet_.setMemo(*bytes);
     memoLoaded_ = text;
 }
 
