@@ -1,5 +1,7 @@
 #include "interchange/ver2import.h"
 
+#include "platform/fileio.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -61,7 +63,7 @@ bool readPrefix(const std::string& path, std::size_t limit, std::string& data)
     data.resize(limit);
     std::size_t got = 0;
     while (got < limit) {
-        ssize_t n = ::read(fd, data.data() + got, limit - got);
+        ssize_t n = fileIo().read(fd, data.data() + got, limit - got);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)

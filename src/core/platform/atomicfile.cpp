@@ -1,6 +1,7 @@
 #include "platform/atomicfile.h"
 
 #include "platform/error.h"
+#include "platform/fileio.h"
 
 #include <cerrno>
 #include <csignal>
@@ -64,7 +65,7 @@ bool writeAll(int fd, std::string_view bytes)
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
+        ssize_t n = fileIo().write(fd, p, left);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -98,7 +99,7 @@ std::optional<std::string> readWholeFile(const std::string& path)
     for (;;) {
         if (got == data.size())
             data.resize(data.size() * 2);
-        ssize_t n = ::read(fd, data.data() + got, data.size() - got);
+        ssize_t n = fileIo().read(fd, data.data() + got, data.size() - got);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -176,7 +177,7 @@ void AtomicFileWriter::write(std::string_view bytes)
 void AtomicFileWriter::commit()
 {
     drain();
-    bool ok = ::fsync(fd_) == 0;
+    bool ok = fileIo().fsync(fd_) == 0;
     ok = (::close(fd_) == 0) && ok;
     fd_ = -1;
     if (!ok || ::rename(tmp_.c_str(), path_.c_str()) != 0) {

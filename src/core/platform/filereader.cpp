@@ -1,5 +1,7 @@
 #include "platform/filereader.h"
 
+#include "platform/fileio.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -35,7 +37,7 @@ FileReader::~FileReader()
 std::size_t FileReader::readSome(char* dst, std::size_t n)
 {
     for (;;) {
-        const ssize_t got = ::read(fd_, dst, n);
+        const ssize_t got = fileIo().read(fd_, dst, n);
         if (got >= 0)
             return static_cast<std::size_t>(got);
         if (errno != EINTR) {
