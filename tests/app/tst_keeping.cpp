@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QToolButton>
+#include <optional>
 
 using namespace qvr;
 
@@ -124,6 +125,24 @@ void act(FormFixture& f, TForm1& w, const QString& action)
     }
 }
 
+// Closes the window in order and reads the recovery copies it left: one, whose
+// roster is returned, or none when none is expected.
+std::optional<Roster> closeAndReadCopy(FormFixture& f, TForm1& w, bool kept)
+{
+    w.close();
+    w.FormDestroy();
+    if (!f.reports.isEmpty())
+        return std::nullopt;
+    const QStringList copies = f.recoveryFiles();
+    if (copies.size() != (kept ? 1 : 0))
+        return std::nullopt;
+    Roster copy;
+    if (kept &&
+        loadRoster(f.recoveryFolder().toStdString() + "/" + copies[0].toStdString(), copy) != LoadResult::Loaded)
+        return std::nullopt;
+    return copy;
+}
+
 } // namespace
 
 class TstKeeping : public QObject {
@@ -214,18 +233,14 @@ private slots:
         TForm1& w = f.start();
         act(f, w, action);
         const Roster inMemory = cloneRoster(w.roster);
-        w.close();
-        w.FormDestroy();
-        QVERIFY(f.reports.isEmpty());
-        const QStringList copies = f.recoveryFiles();
-        QCOMPARE(copies.size(), kept ? 1 : 0);
+        const std::optional<Roster> copy = closeAndReadCopy(f, w, kept);
+        QVERIFY2(copy, "a report, or not the recovery copies expected");
         if (!kept)
             return;
-        QVERIFY(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.pd3$").match(copies[0]).hasMatch());
-        Roster copy;
-        QCOMPARE(
-            loadRoster(f.recoveryFolder().toStdString() + "/" + copies[0].toStdString(), copy), LoadResult::Loaded);
-        QVERIFY(sameContent(copy, inMemory));
+        QVERIFY(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.pd3$")
+                    .match(f.recoveryFiles().constFirst())
+                    .hasMatch());
+        QVERIFY(sameContent(*copy, inMemory));
         // The roster file itself is never written on closing.
         QCOMPARE(fileBytes("start.pd3"), QByteArray::fromStdString(serializeRoster(namedRoster("Start"))));
     }
@@ -263,22 +278,16 @@ private slots:
             QTest::keyClick(w.ME1, Qt::Key_Delete);
             QTest::keyClicks(w.ME1, typed);
         }
-        w.close();
-        w.FormDestroy();
-        QVERIFY(f.reports.isEmpty());
-        const QStringList copies = f.recoveryFiles();
-        QCOMPARE(copies.size(), kept ? 1 : 0);
+        const std::optional<Roster> copy = closeAndReadCopy(f, w, kept);
+        QVERIFY2(copy, "a report, or not the recovery copies expected");
         if (!kept)
             return;
-        Roster copy;
-        QCOMPARE(
-            loadRoster(f.recoveryFolder().toStdString() + "/" + copies[0].toStdString(), copy), LoadResult::Loaded);
-        QCOMPARE(copy.size(), std::size_t(3));
+        QCOMPARE(copy->size(), std::size_t(3));
         if (editor == "memo")
-            QCOMPARE(copy[2]->memo, typed.toStdString());
+            QCOMPARE((*copy)[2]->memo, typed.toStdString());
         else
-            QCOMPARE(std::string(copy[2]->nameText()), typed.toStdString());
-        QCOMPARE(copy[0]->memo, std::string());
+            QCOMPARE(std::string((*copy)[2]->nameText()), typed.toStdString());
+        QCOMPARE((*copy)[0]->memo, std::string());
     }
 
     void twentyFirstCopyRemovesTheOldest()

@@ -15,14 +15,6 @@ namespace qvr {
 
 namespace {
 
-std::string folderOf(const std::string& path)
-{
-    auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string nameOf(const std::string& path)
 {
     auto slash = path.find_last_of('/');
@@ -78,6 +70,14 @@ bool writeAll(int fd, std::string_view bytes)
 }
 
 } // namespace
+
+std::string folderOf(const std::string& path)
+{
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
 
 std::optional<std::string> readWholeFile(const std::string& path)
 {

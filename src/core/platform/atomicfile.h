@@ -7,6 +7,9 @@
 
 namespace qvr {
 
+// The folder a path names a file in: "." for a bare name, "/" for the root's files.
+std::string folderOf(const std::string& path);
+
 // The file's bytes, or nothing when it cannot be opened or read or is not a
 // regular file (a folder, a device, a FIFO).
 std::optional<std::string> readWholeFile(const std::string& path);

@@ -1,5 +1,6 @@
 #include "settings/settingslocation.h"
 
+#include "platform/atomicfile.h"
 #include "settings/profilefile.h"
 
 #include <climits>
@@ -10,13 +11,6 @@
 namespace qvr {
 
 namespace {
-std::string folderOf(const std::string& path)
-{
-    auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 bool isFolder(const std::string& path)
 {
