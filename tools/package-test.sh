@@ -16,7 +16,7 @@ fail() {
 }
 
 dpkg-deb -x "$deb" "$root"
-for f in bin/qvrutl share/qvrutl/examples/qvrutl.pd3 share/qvrutl/examples/defhead.htm \
+for f in bin/qvrutl lib/qvrutl/qvrsound.so share/qvrutl/examples/qvrutl.pd3 share/qvrutl/examples/defhead.htm \
     share/applications/qvrutl.desktop share/metainfo/org.example.qvrutl.metainfo.xml \
     share/mime/packages/qvrutl.xml share/icons/hicolor/scalable/apps/qvrutl.svg \
     share/icons/hicolor/48x48/apps/qvrutl.png share/icons/hicolor/128x128/apps/qvrutl.png \
@@ -24,9 +24,12 @@ for f in bin/qvrutl share/qvrutl/examples/qvrutl.pd3 share/qvrutl/examples/defhe
     share/doc/qvrutl/copyright share/doc/qvrutl/changelog.Debian.gz share/doc/qvrutl/README.md; do
     [ -f "$root/usr/$f" ] || fail "missing /usr/$f"
 done
-extra=$(cd "$root" && find . -mindepth 1 ! -path './usr' ! -path './usr/bin*' ! -path './usr/share*')
-[ -z "$extra" ] || fail "files outside /usr/bin and /usr/share: $extra"
-file -b "$root/usr/bin/qvrutl" | grep -q ', stripped' || fail "binary not stripped"
+extra=$(cd "$root" && find . -mindepth 1 ! -path './usr' ! -path './usr/bin*' ! -path './usr/share*' \
+    ! -path './usr/lib' ! -path './usr/lib/qvrutl*')
+[ -z "$extra" ] || fail "files outside /usr/bin, /usr/lib/qvrutl and /usr/share: $extra"
+for f in bin/qvrutl lib/qvrutl/qvrsound.so; do
+    file -b "$root/usr/$f" | grep -q ', stripped' || fail "/usr/$f not stripped"
+done
 depends=$(dpkg-deb -f "$deb" Depends)
 for p in libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins gstreamer1.0-plugins-base fonts-noto-cjk \
     qt6-translations-l10n; do
@@ -101,6 +104,7 @@ rm -rf "$home/.config" "$home/xdg"
 setpriv --reuid=nobody --regid=nogroup --clear-groups \
     tar -xzf build/package/qvrutl-*-Linux.tar.gz -C "$home"
 portable=$(echo "$home"/qvrutl-*-Linux)
+[ -f "$portable/lib/qvrutl/qvrsound.so" ] || fail "the portable folder lacks its sound module"
 run "$portable/qvrutl"
 crlf "[OPTION]" OutStatus=0 OutEP1Time=1 OutEP2Time=1 OutMemo=0 "" "[SYSTEM]" SFile=default.wav "" \
     "[LAST]" LastFile=qvrutl.pd3 DispMode=0 >"$work/expected"
