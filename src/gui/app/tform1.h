@@ -166,7 +166,6 @@ private:
     void sheetChanged(qvr::RosterSheet::Change change, int row);
     void setGridRowCount();
     void storePendingMemo();
-    void storePendingEdits();
     qvr::Roster* sheet() { return sheets[static_cast<std::size_t>(cursheet)]; }
     const qvr::Roster* sheet() const { return sheets[static_cast<std::size_t>(cursheet)]; }
 
