@@ -1,18 +1,18 @@
 #include "app/tform1.h"
 
-#include "platform/windowfonts.h"
 #include "platform/error.h"
 #include "platform/errorreport.h"
 #include "platform/filedialog.h"
 #include "platform/programpath.h"
 #include "platform/qtext.h"
+#include "platform/toggleaccessible.h"
+#include "platform/windowfonts.h"
 #include "roster/recovery.h"
 #include "settings/profilefile.h"
 #include "view/celleditors.h"
 #include "view/drawgrid.h"
 #include "view/emblems.h"
 
-#include <QAccessibleWidget>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -42,55 +42,12 @@ W* named(W* widget, const char* name)
     return widget;
 }
 
-// The toggle buttons act on their clicks. The toolkit's own accessible "Toggle" only
-// flips the checked look, which would show a view or the memo pane as on while it is
-// not; these buttons' "Toggle" clicks them instead.
-constexpr char CLICKED_BY_TOGGLE[] = "clickedByToggle";
-
-class ClickedToggleAccessible : public QAccessibleWidget {
-public:
-    explicit ClickedToggleAccessible(QAbstractButton* button) : QAccessibleWidget(button, QAccessible::CheckBox) { }
-    QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget()); }
-
-    QString text(QAccessible::Text t) const override
-    {
-        if (t == QAccessible::Name && button()->accessibleName().isEmpty())
-            return button()->text().remove(u'&');
-        return QAccessibleWidget::text(t);
-    }
-    QAccessible::State state() const override
-    {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.checkable = true;
-        s.checked = button()->isChecked();
-        s.pressed = button()->isDown();
-        return s;
-    }
-    QStringList actionNames() const override { return {toggleAction()}; }
-    void doAction(const QString& action) override
-    {
-        if (action == toggleAction() && button()->isEnabled())
-            button()->click();
-    }
-};
-
-QAccessibleInterface* clickedToggleAccessible(const QString&, QObject* object)
-{
-    auto* button = qobject_cast<QAbstractButton*>(object);
-    if (button && button->property(CLICKED_BY_TOGGLE).toBool())
-        return new ClickedToggleAccessible(button);
-    return nullptr;
-}
-
 // toggle: a button that stays pressed (a view button, the memo button).
 QToolButton* toolButton(QWidget* parent, const char* name, const QString& caption, QRect geometry, bool toggle = false)
 {
     auto* b = named(new QToolButton(parent), name);
     if (toggle) {
-        // Before anything of the button is told to assistive technology, which keeps
-        // the interface it first finds.
-        QAccessible::installFactory(clickedToggleAccessible);
-        b->setProperty(CLICKED_BY_TOGGLE, true);
+        clickOnAccessibleToggle(b);
         b->setCheckable(true);
     }
     b->setText(caption);
