@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string_view area = s.substr(144);
         FUZZ_CHECK(rec.memo.size() <= area.size());
         FUZZ_CHECK(area.starts_with(rec.memo));
-        FUZZ_CHECK(rec.memo.find('\0') == std::string::npos);
+        FUZZ_CHECK(std::string_view(rec.memo).find('\0') == std::string_view::npos);
         FUZZ_CHECK(rec.memo.size() == area.size() || area[rec.memo.size()] == '\0');
         FUZZ_CHECK(rec.ep1time[10] == 0);
         for (std::int32_t t : rec.ep2time)
