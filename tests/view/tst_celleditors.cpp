@@ -1,0 +1,261 @@
+// The editing rules on the editor controller alone: a grid, a memo box and the
+// document, wired as the main window wires them, without the main window.
+
+#include "platform/cp932.h"
+#include "platform/errorreport.h"
+#include "roster/rostersheet.h"
+#include "view/celleditors.h"
+#include "view/drawgrid.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QVBoxLayout>
+
+using namespace qvr;
+
+namespace {
+
+class Harness {
+public:
+    explicit Harness(ViewMode view = ViewMode::State) : view_(view)
+    {
+        auto* layout = new QVBoxLayout(&pane);
+        grid = new DrawGrid(&pane);
+        memo = new QPlainTextEdit(&pane);
+        layout->addWidget(grid);
+        layout->addWidget(memo);
+        editors = new CellEditors(sheet, *grid, pane, *memo);
+        grid->setColCount(columnCount(view));
+        const int widths[] = {28, 12, 12, 120, 16, 65};
+        for (int c = 0; c < FirstValueColumn; ++c)
+            grid->setColWidth(c, widths[c]);
+        grid->setRowCount(static_cast<int>(sheet.roster.size()));
+        grid->setBeforeClick([this] { return editors->closeBeforeClick(); });
+        QObject::connect(
+            grid, &DrawGrid::mouseDown, &pane, [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
+                int c = -1;
+                int r = -1;
+                grid->mouseToCell(x, y, c, r);
+                if (r >= 1 && c >= 0)
+                    guard([&] { editors->cellPressed(b, c, r, view_); });
+            });
+        setErrorReportHook([this](const QString& text) { reports << text; });
+        pane.resize(900, 300);
+        pane.show();
+        QApplication::setActiveWindow(&pane);
+        if (!QTest::qWaitForWindowActive(&pane))
+            qWarning("editor harness not active");
+    }
+    ~Harness() { setErrorReportHook({}); }
+
+    void click(int col, int row, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(grid->viewport(), button, {}, grid->cellRect(col, row).center());
+    }
+    // Text as an input method delivers it, one character (or surrogate pair) a key.
+    static void type(QWidget* widget, const QString& text)
+    {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const qsizetype len = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text.mid(i, len));
+            QApplication::sendEvent(widget, &press);
+            i += len - 1;
+        }
+    }
+    CharRecord& rec(int row) { return *sheet.roster[static_cast<std::size_t>(row)]; }
+
+    QWidget pane;
+    RosterSheet sheet;
+    DrawGrid* grid = nullptr;
+    QPlainTextEdit* memo = nullptr;
+    CellEditors* editors = nullptr;
+    QStringList reports;
+
+private:
+    ViewMode view_;
+};
+
+} // namespace
+
+class TstCellEditors : public QObject {
+    Q_OBJECT
+private slots:
+    void nameInJapanese()
+    {
+        Harness h;
+        h.click(NameColumn, 1);
+        QVERIFY(h.editors->ME1->hasFocus());
+        QCOMPARE(h.editors->ME1->width(), 120);
+        Harness::type(h.editors->ME1, QString::fromUtf8("ユキミ"));
+        QTest::keyClick(h.editors->ME1, Qt::Key_Return);
+        QVERIFY(!h.editors->ME1->isVisible());
+        QCOMPARE(std::string(h.rec(1).nameText()), *cp932::encode(u"ユキミ"));
+        QCOMPARE(cellText(h.rec(1), ViewMode::State, NameColumn, 1), QString::fromUtf8("ユキミ"));
+    }
+
+    void nameLimitCountsBytes()
+    {
+        Harness h;
+        h.click(NameColumn, 1);
+        Harness::type(h.editors->ME1, QString::fromUtf8("あいうえおかきくけこ")); // ten double-byte characters
+        QCOMPARE(h.editors->ME1->text(), QString::fromUtf8("あいうえおかきくけ"));
+        QTest::keyClicks(h.editors->ME1, QStringLiteral("z"));
+        QCOMPARE(h.editors->ME1->text().size(), 9);
+        QTest::keyClick(h.editors->ME1, Qt::Key_Return);
+        QCOMPARE(h.rec(1).nameText().size(), std::size_t(18));
+
+        h.click(NameColumn, 2);
+        QTest::keyClicks(h.editors->ME1, QStringLiteral("abcdefghijklmnopq")); // 17 bytes
+        Harness::type(h.editors->ME1, QString::fromUtf8("あ")); // would make 19
+        QTest::keyClicks(h.editors->ME1, QStringLiteral("r"));
+        QTest::keyClick(h.editors->ME1, Qt::Key_Return);
+        QCOMPARE(std::string(h.rec(2).nameText()), std::string("abcdefghijklmnopqr"));
+    }
+
+    void charactersWithoutACodeAreRefused()
+    {
+        Harness h;
+        h.click(NameColumn, 1);
+        Harness::type(h.editors->ME1, QString::fromUtf8("a😀é b"));
+        QCOMPARE(h.editors->ME1->text(), QStringLiteral("a b"));
+        QTest::keyClick(h.editors->ME1, Qt::Key_Return);
+        QCOMPARE(std::string(h.rec(1).nameText()), std::string("a b"));
+
+        h.memo->setFocus();
+        h.memo->selectAll();
+        h.memo->insertPlainText(QString::fromUtf8("x😀y"));
+        QCOMPARE(h.memo->toPlainText(), QStringLiteral("xy"));
+    }
+
+    void unchangedTimeKeepsItsSeconds_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("after");
+        QTest::newRow("plain") << 3725 << 3725;
+        QTest::newRow("marked") << -65 << 65;
+        QTest::newRow("ten hours") << 45296 << 45296;
+        QTest::newRow("zero") << 0 << 0;
+        QTest::newRow("lowest value") << INT32_MIN << 87247; // shown as the highest: 24 hours, 14:07
+    }
+    void unchangedTimeKeepsItsSeconds()
+    {
+        QFETCH(int, stored);
+        QFETCH(int, after);
+        Harness h(ViewMode::Ep2);
+        h.rec(1).ep2time[2] = stored;
+        h.rec(1).nocount = 1; // keeps the pass from marking it again
+        h.click(FirstValueColumn + 2, 1);
+        QTest::keyClick(h.editors->ME1, Qt::Key_Return);
+        QCOMPARE(h.rec(1).ep2time[2], after);
+        QCOMPARE(h.rec(1).ep2time[5], std::abs(after));
+    }
+
+    void statusValue()
+    {
+        Harness h;
+        h.click(FirstValueColumn + 2, 2);
+        QTest::keyClicks(h.editors->ME1, QStringLiteral("98765"));
+        QCOMPARE(h.editors->ME1->text(), QStringLiteral("9876"));
+        QTest::keyClick(h.editors->ME1, Qt::Key_Return);
+        QCOMPARE(h.rec(2).status[2], 9876);
+    }
+
+    void emptiedTimeStoresZero()
+    {
+        Harness h(ViewMode::Ep1);
+        h.rec(1).ep1time[3] = 61;
+        h.click(FirstValueColumn + 3, 1);
+        // Every field blank but the mask's separators: an empty text stores 0.
+        h.editors->ME1->setText(QString());
+        QTest::keyClick(h.editors->ME1, Qt::Key_Return);
+        QVERIFY(h.reports.isEmpty());
+        QCOMPARE(h.rec(1).ep1time[3], 0);
+    }
+
+    void escapeRestoresTheOpeningText()
+    {
+        Harness h;
+        h.rec(1).status[1] = 31;
+        h.click(FirstValueColumn + 1, 1);
+        QTest::keyClicks(h.editors->ME1, QStringLiteral("77"));
+        QTest::keyClick(h.editors->ME1, Qt::Key_Escape);
+        QVERIFY(h.editors->ME1->isVisible());
+        QCOMPARE(h.editors->ME1->text(), QStringLiteral("31"));
+        QTest::keyClick(h.editors->ME1, Qt::Key_Return);
+        QCOMPARE(h.rec(1).status[1], 31);
+        QVERIFY(!h.sheet.modified());
+    }
+
+    void clickElsewhereCommitsToTheRecordItWasOpenedFor()
+    {
+        Harness h;
+        h.click(FirstValueColumn + 1, 1);
+        QTest::keyClicks(h.editors->ME1, QStringLiteral("55"));
+        h.click(FirstValueColumn + 1, 2);
+        QCOMPARE(h.rec(1).status[1], 55);
+        QCOMPARE(h.rec(2).status[1], 0);
+        QVERIFY(h.editors->ME1->isVisible()); // now open for row 2
+        QCOMPARE(h.sheet.currec, &h.rec(2));
+    }
+
+    void lockedRecordTakesOnlyTheUnlockingClick()
+    {
+        Harness h;
+        h.click(LockColumn, 1);
+        QCOMPARE(h.rec(1).lock, 1);
+        QVERIFY(!h.editors->ME1->isVisible());
+        h.click(NameColumn, 1);
+        QVERIFY(!h.editors->ME1->isVisible());
+        h.click(NoCountColumn, 1);
+        QCOMPARE(h.rec(1).nocount, 0);
+        h.click(ClassColumn, 1);
+        QVERIFY(!h.editors->LBType->isVisible());
+        h.click(LockColumn, 1);
+        QCOMPARE(h.rec(1).lock, 0);
+        h.click(NoCountColumn, 1);
+        QCOMPARE(h.rec(1).nocount, 1);
+    }
+
+    void pickers_data()
+    {
+        QTest::addColumn<int>("col");
+        QTest::addColumn<int>("item");
+        QTest::newRow("section ID") << int(IdColumn) << 7;
+        QTest::newRow("class") << int(ClassColumn) << 10;
+    }
+    void pickers()
+    {
+        QFETCH(int, col);
+        QFETCH(int, item);
+        Harness h;
+        const bool id = col == IdColumn;
+        h.rec(1).id = 2;
+        h.rec(1).wtype = 3;
+        h.click(col, 1);
+        QListWidget* picker = id ? h.editors->LBID : h.editors->LBType;
+        QVERIFY(picker->isVisible());
+        QCOMPARE(picker->currentRow(), id ? 2 : 3);
+        const QRect itemRect = picker->visualItemRect(picker->item(item));
+        QTest::mouseClick(picker->viewport(), Qt::LeftButton, {}, itemRect.center());
+        QVERIFY(!picker->isVisible());
+        QCOMPARE(id ? h.rec(1).id : h.rec(1).wtype, item);
+
+        // Leaving it without a choice changes nothing, nor does Escape.
+        h.click(col, 2);
+        QVERIFY(picker->isVisible());
+        h.click(NameColumn, 1);
+        QVERIFY(!picker->isVisible());
+        h.click(col, 2);
+        QTest::keyClick(picker, Qt::Key_Down);
+        QTest::keyClick(picker, Qt::Key_Escape);
+        QVERIFY(!picker->isVisible());
+        QCOMPARE(id ? h.rec(2).id : h.rec(2).wtype, 0);
+    }
+};
+
+QTEST_MAIN(TstCellEditors)
+#include "tst_celleditors.moc"
