@@ -187,7 +187,7 @@ void AtomicFileWriter::commit()
     // Make the rename itself durable.
     int dir = ::open(folderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
-        ::fsync(dir);
+        fileIo().fsync(dir);
         ::close(dir);
     }
 }
