@@ -1,5 +1,6 @@
 #include "app/program.h"
 #include "common/formfixture.h"
+#include "view/rostertable.h"
 #include "roster/rosterfile.h"
 
 #include <QIcon>
@@ -89,7 +90,7 @@ private slots:
         QToolButton* pressed = mode == 1 ? w.SpeedButton4 : mode == 2 ? w.SpeedButton5 : w.SpeedButton6;
         QVERIFY(pressed->isChecked());
         if (mode == 2)
-            QCOMPARE(w.cellText(11, 0), QStringLiteral("TOTAL"));
+            QCOMPARE(w.table().cellText(11, 0), QStringLiteral("TOTAL"));
         w.FormDestroy();
         QVERIFY(f.readSettings().contains("DispMode=" + QByteArray::number(mode)));
     }

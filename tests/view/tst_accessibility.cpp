@@ -1,6 +1,7 @@
 // What assistive technology reads of the real windows: the grid as a table of
 // cells, the names of the controls, and the events that tell of changes.
 #include "common/formfixture.h"
+#include "view/rostertable.h"
 #include "platform/alarm.h"
 #include "platform/cp932.h"
 #include "subtool/tform2.h"
@@ -214,7 +215,7 @@ private slots:
         // What every other body cell reads is what it shows.
         for (int c = 1; c < w.DrawGrid1->colCount(); ++c)
             if (c != 4)
-                QCOMPARE(read(w, c, 1), w.cellText(c, 1));
+                QCOMPARE(read(w, c, 1), w.table().cellText(c, 1));
     }
 
     void cellsKnowTheirPlace()

@@ -1,96 +1,21 @@
-// The editing rules on the editor controller alone: a grid, a memo box and the
+// The editing rules on the roster table alone: a grid, a memo box and the
 // document, wired as the main window wires them, without the main window.
 
+#include "common/tablefixture.h"
 #include "platform/cp932.h"
-#include "platform/errorreport.h"
-#include "roster/rostersheet.h"
-#include "view/celleditors.h"
-#include "view/drawgrid.h"
-
-#include <QApplication>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QTest>
-#include <QVBoxLayout>
 
 using namespace qvr;
-
-namespace {
-
-class Harness {
-public:
-    explicit Harness(ViewMode view = ViewMode::State) : view_(view)
-    {
-        auto* layout = new QVBoxLayout(&pane);
-        grid = new DrawGrid(&pane);
-        memo = new QPlainTextEdit(&pane);
-        layout->addWidget(grid);
-        layout->addWidget(memo);
-        editors = new CellEditors(sheet, *grid, pane, *memo);
-        grid->setColCount(columnCount(view));
-        const int widths[] = {28, 12, 12, 120, 16, 65};
-        for (int c = 0; c < FirstValueColumn; ++c)
-            grid->setColWidth(c, widths[c]);
-        grid->setRowCount(static_cast<int>(sheet.roster.size()));
-        grid->setBeforeClick([this] { return editors->closeBeforeClick(); });
-        QObject::connect(
-            grid, &DrawGrid::mouseDown, &pane, [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
-                int c = -1;
-                int r = -1;
-                grid->mouseToCell(x, y, c, r);
-                if (r >= 1 && c >= 0)
-                    guard([&] { editors->cellPressed(b, c, r, view_); });
-            });
-        setErrorReportHook([this](const QString& text) { reports << text; });
-        pane.resize(900, 300);
-        pane.show();
-        QApplication::setActiveWindow(&pane);
-        if (!QTest::qWaitForWindowActive(&pane))
-            qWarning("editor harness not active");
-    }
-    ~Harness() { setErrorReportHook({}); }
-
-    void click(int col, int row, Qt::MouseButton button = Qt::LeftButton)
-    {
-        QTest::mouseClick(grid->viewport(), button, {}, grid->cellRect(col, row).center());
-    }
-    // Text as an input method delivers it, one character (or surrogate pair) a key.
-    static void type(QWidget* widget, const QString& text)
-    {
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const qsizetype len = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text.mid(i, len));
-            QApplication::sendEvent(widget, &press);
-            i += len - 1;
-        }
-    }
-    CharRecord& rec(int row) { return *sheet.roster[static_cast<std::size_t>(row)]; }
-
-    QWidget pane;
-    RosterSheet sheet;
-    DrawGrid* grid = nullptr;
-    QPlainTextEdit* memo = nullptr;
-    CellEditors* editors = nullptr;
-    QStringList reports;
-
-private:
-    ViewMode view_;
-};
-
-} // namespace
 
 class TstCellEditors : public QObject {
     Q_OBJECT
 private slots:
     void nameInJapanese()
     {
-        Harness h;
+        TableFixture h;
         h.click(NameColumn, 1);
         QVERIFY(h.editors->ME1->hasFocus());
         QCOMPARE(h.editors->ME1->width(), 120);
-        Harness::type(h.editors->ME1, QString::fromUtf8("ユキミ"));
+        TableFixture::type(h.editors->ME1, QString::fromUtf8("ユキミ"));
         QTest::keyClick(h.editors->ME1, Qt::Key_Return);
         QVERIFY(!h.editors->ME1->isVisible());
         QCOMPARE(std::string(h.rec(1).nameText()), *cp932::encode(u"ユキミ"));
@@ -99,9 +24,9 @@ private slots:
 
     void nameLimitCountsBytes()
     {
-        Harness h;
+        TableFixture h;
         h.click(NameColumn, 1);
-        Harness::type(h.editors->ME1, QString::fromUtf8("あいうえおかきくけこ")); // ten double-byte characters
+        TableFixture::type(h.editors->ME1, QString::fromUtf8("あいうえおかきくけこ")); // ten double-byte characters
         QCOMPARE(h.editors->ME1->text(), QString::fromUtf8("あいうえおかきくけ"));
         QTest::keyClicks(h.editors->ME1, QStringLiteral("z"));
         QCOMPARE(h.editors->ME1->text().size(), 9);
@@ -110,7 +35,7 @@ private slots:
 
         h.click(NameColumn, 2);
         QTest::keyClicks(h.editors->ME1, QStringLiteral("abcdefghijklmnopq")); // 17 bytes
-        Harness::type(h.editors->ME1, QString::fromUtf8("あ")); // would make 19
+        TableFixture::type(h.editors->ME1, QString::fromUtf8("あ")); // would make 19
         QTest::keyClicks(h.editors->ME1, QStringLiteral("r"));
         QTest::keyClick(h.editors->ME1, Qt::Key_Return);
         QCOMPARE(std::string(h.rec(2).nameText()), std::string("abcdefghijklmnopqr"));
@@ -118,9 +43,9 @@ private slots:
 
     void charactersWithoutACodeAreRefused()
     {
-        Harness h;
+        TableFixture h;
         h.click(NameColumn, 1);
-        Harness::type(h.editors->ME1, QString::fromUtf8("a😀é b"));
+        TableFixture::type(h.editors->ME1, QString::fromUtf8("a😀é b"));
         QCOMPARE(h.editors->ME1->text(), QStringLiteral("a b"));
         QTest::keyClick(h.editors->ME1, Qt::Key_Return);
         QCOMPARE(std::string(h.rec(1).nameText()), std::string("a b"));
@@ -145,7 +70,7 @@ private slots:
     {
         QFETCH(int, stored);
         QFETCH(int, after);
-        Harness h(ViewMode::Ep2);
+        TableFixture h(ViewMode::Ep2);
         h.rec(1).ep2time[2] = stored;
         h.rec(1).nocount = 1; // keeps the pass from marking it again
         h.click(FirstValueColumn + 2, 1);
@@ -156,7 +81,7 @@ private slots:
 
     void statusValue()
     {
-        Harness h;
+        TableFixture h;
         h.click(FirstValueColumn + 2, 2);
         QTest::keyClicks(h.editors->ME1, QStringLiteral("98765"));
         QCOMPARE(h.editors->ME1->text(), QStringLiteral("9876"));
@@ -166,7 +91,7 @@ private slots:
 
     void emptiedTimeStoresZero()
     {
-        Harness h(ViewMode::Ep1);
+        TableFixture h(ViewMode::Ep1);
         h.rec(1).ep1time[3] = 61;
         h.click(FirstValueColumn + 3, 1);
         // Every field blank but the mask's separators: an empty text stores 0.
@@ -178,7 +103,7 @@ private slots:
 
     void escapeRestoresTheOpeningText()
     {
-        Harness h;
+        TableFixture h;
         h.rec(1).status[1] = 31;
         h.click(FirstValueColumn + 1, 1);
         QTest::keyClicks(h.editors->ME1, QStringLiteral("77"));
@@ -192,7 +117,7 @@ private slots:
 
     void clickElsewhereCommitsToTheRecordItWasOpenedFor()
     {
-        Harness h;
+        TableFixture h;
         h.click(FirstValueColumn + 1, 1);
         QTest::keyClicks(h.editors->ME1, QStringLiteral("55"));
         h.click(FirstValueColumn + 1, 2);
@@ -204,7 +129,7 @@ private slots:
 
     void lockedRecordTakesOnlyTheUnlockingClick()
     {
-        Harness h;
+        TableFixture h;
         h.click(LockColumn, 1);
         QCOMPARE(h.rec(1).lock, 1);
         QVERIFY(!h.editors->ME1->isVisible());
@@ -231,7 +156,7 @@ private slots:
     {
         QFETCH(int, col);
         QFETCH(int, item);
-        Harness h;
+        TableFixture h;
         const bool id = col == IdColumn;
         h.rec(1).id = 2;
         h.rec(1).wtype = 3;

@@ -1,4 +1,5 @@
 #include "common/formfixture.h"
+#include "view/rostertable.h"
 #include "platform/cp932.h"
 
 #include <QLineEdit>
@@ -25,7 +26,7 @@ private slots:
         QCOMPARE(w.roster[1]->ep1time[9], 5125);
         QCOMPARE(w.best.ep1best[0], 5025);
         QCOMPARE(w.best.ep1best[9], 5025 + 100 + 7 * 7200);
-        QCOMPARE(w.cellText(6, 1), QStringLiteral("* 1'23\"45"));
+        QCOMPARE(w.table().cellText(6, 1), QStringLiteral("* 1'23\"45"));
     }
 
     void emptiedStatusIsReportedAndTheEditorStays()

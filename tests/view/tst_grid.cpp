@@ -1,4 +1,5 @@
 #include "common/formfixture.h"
+#include "view/rostertable.h"
 #include "platform/cp932.h"
 #include "view/emblems.h"
 
@@ -60,8 +61,8 @@ private slots:
         w.setViewMode(mode);
         QCOMPARE(w.DrawGrid1->colCount(), heads.size());
         for (int c = 0; c < heads.size(); ++c)
-            QCOMPARE(w.cellText(c, 0), heads[c]);
-        QCOMPARE(w.cellText(static_cast<int>(heads.size()), 0), QString());
+            QCOMPARE(w.table().cellText(c, 0), heads[c]);
+        QCOMPARE(w.table().cellText(static_cast<int>(heads.size()), 0), QString());
         for (int c = 0; c < 6; ++c)
             QCOMPARE(w.DrawGrid1->colWidth(c), (std::array{28, 12, 12, 120, 16, 65})[c]);
         for (int c = 6; c < heads.size(); ++c)
@@ -82,28 +83,28 @@ private slots:
         r.ep1time[0] = -125;
         r.ep1time[9] = 125;
         r.ep2time[5] = 3725;
-        QCOMPARE(w.cellText(0, 2), QStringLiteral("2"));
-        QCOMPARE(w.cellText(1, 2), QStringLiteral("x"));
-        QCOMPARE(w.cellText(2, 2), QString());
-        QCOMPARE(w.cellText(3, 2), QString::fromUtf8("アカネ"));
-        QCOMPARE(w.cellText(5, 2), QStringLiteral("FOnewearl"));
-        QCOMPARE(w.cellText(6, 2), QStringLiteral("-5"));
-        QCOMPARE(w.cellText(12, 2), QStringLiteral("66")); // headed "EVE"
-        QCOMPARE(w.cellText(13, 2), QStringLiteral("77")); // headed "DEX"
+        QCOMPARE(w.table().cellText(0, 2), QStringLiteral("2"));
+        QCOMPARE(w.table().cellText(1, 2), QStringLiteral("x"));
+        QCOMPARE(w.table().cellText(2, 2), QString());
+        QCOMPARE(w.table().cellText(3, 2), QString::fromUtf8("アカネ"));
+        QCOMPARE(w.table().cellText(5, 2), QStringLiteral("FOnewearl"));
+        QCOMPARE(w.table().cellText(6, 2), QStringLiteral("-5"));
+        QCOMPARE(w.table().cellText(12, 2), QStringLiteral("66")); // headed "EVE"
+        QCOMPARE(w.table().cellText(13, 2), QStringLiteral("77")); // headed "DEX"
         // A new character
-        QCOMPARE(w.cellText(6, 1), QStringLiteral("0"));
-        QCOMPARE(w.cellText(5, 1), QStringLiteral("HUmar"));
-        QCOMPARE(w.cellText(1, 1), QString());
+        QCOMPARE(w.table().cellText(6, 1), QStringLiteral("0"));
+        QCOMPARE(w.table().cellText(5, 1), QStringLiteral("HUmar"));
+        QCOMPARE(w.table().cellText(1, 1), QString());
         w.setViewMode(1);
-        QCOMPARE(w.cellText(6, 1), QStringLiteral(" 0'00\"00"));
-        QCOMPARE(w.cellText(6, 2), QStringLiteral("* 0'02\"05"));
-        QCOMPARE(w.cellText(15, 2), QStringLiteral(" 0'02\"05"));
+        QCOMPARE(w.table().cellText(6, 1), QStringLiteral(" 0'00\"00"));
+        QCOMPARE(w.table().cellText(6, 2), QStringLiteral("* 0'02\"05"));
+        QCOMPARE(w.table().cellText(15, 2), QStringLiteral(" 0'02\"05"));
         w.setViewMode(2);
-        QCOMPARE(w.cellText(11, 2), QStringLiteral(" 1'02\"05"));
+        QCOMPARE(w.table().cellText(11, 2), QStringLiteral(" 1'02\"05"));
         r.wtype = 12;
-        QCOMPARE(w.cellText(5, 2), QString());
+        QCOMPARE(w.table().cellText(5, 2), QString());
         r.wtype = -1;
-        QCOMPARE(w.cellText(5, 2), QString());
+        QCOMPARE(w.table().cellText(5, 2), QString());
     }
 
     void textPlacement()
@@ -117,7 +118,7 @@ private slots:
             QPainter p(&img);
             p.setFont(w.DrawGrid1->font());
             p.setPen(Qt::black);
-            w.drawCellText(p, cell, 2, QStringLiteral("-5"));
+            drawCellText(p, cell, CellAlignment::Right, QStringLiteral("-5"));
         }
         const QFontMetrics fm(w.DrawGrid1->font());
         auto [first, last] = inkColumns(img, cell);
@@ -132,7 +133,7 @@ private slots:
             QPainter p(&img);
             p.setFont(w.DrawGrid1->font());
             p.setPen(Qt::black);
-            w.drawCellText(p, cell, 1, QStringLiteral("HUmar"));
+            drawCellText(p, cell, CellAlignment::Center, QStringLiteral("HUmar"));
         }
         auto [cf, cl] = inkColumns(img, cell);
         // Centred: x = left + w/2 - tw/2 + 1, the ink within the text's advance.
@@ -147,7 +148,7 @@ private slots:
             QPainter p(&img);
             p.setFont(w.DrawGrid1->font());
             p.setPen(Qt::black);
-            w.drawCellText(p, QRect(20, 2, 10, 16), 1, QStringLiteral("WWWWWWWW"));
+            drawCellText(p, QRect(20, 2, 10, 16), CellAlignment::Center, QStringLiteral("WWWWWWWW"));
         }
         auto [wf, wl] = inkColumns(img, QRect(0, 0, 200, 20));
         QVERIFY(wf >= 20 && wl <= 29);
@@ -243,7 +244,7 @@ private slots:
         w.roster.resize(2);
         w.DrawGrid1->setRowCount(2);
         // Row 2 has no record: nothing is drawn and nothing fails.
-        QCOMPARE(w.cellText(3, 2), QString());
+        QCOMPARE(w.table().cellText(3, 2), QString());
         QCOMPARE(w.DrawGrid1->cellRect(3, 2), QRect());
         w.DrawGrid1->viewport()->grab();
     }

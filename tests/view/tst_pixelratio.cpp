@@ -259,7 +259,7 @@ private slots:
                 QPainter p(&img);
                 p.setFont(w.DrawGrid1->font());
                 p.setPen(Qt::black);
-                w.drawCellText(p, rect, alignment, text);
+                drawCellText(p, rect, static_cast<CellAlignment>(alignment), text);
                 return img;
             };
             QVERIFY2(draw(cell) == draw(roomy), qPrintable(QStringLiteral("clipped at ratio %1").arg(ratio)));

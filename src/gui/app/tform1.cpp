@@ -12,6 +12,7 @@
 #include "view/celleditors.h"
 #include "view/drawgrid.h"
 #include "view/emblems.h"
+#include "view/rostertable.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -72,7 +73,10 @@ TForm1::TForm1()
     // 1. the window and its controls
     buildLayout();
     buildMenu();
-    editors_ = new CellEditors(rosterSheet, *DrawGrid1, *Panel3, *Memo1);
+    table_ = new RosterTable(rosterSheet, *DrawGrid1, *Panel3, *Memo1, ImageList1);
+    editors_ = &table_->editors();
+    // The emblems and the strip picture at the ratio of the screen the window is placed on.
+    updatePictureRatio();
     ME1 = editors_->ME1;
     LBID = editors_->LBID;
     LBType = editors_->LBType;
@@ -234,9 +238,6 @@ void TForm1::buildLayout()
             move(frame.topLeft());
         }
     }
-    // The emblems and the strip picture at the ratio of the screen the window is placed on.
-    updatePictureRatio();
-
     connectGuarded(SpeedButton6, &QToolButton::clicked, this, [this] { SpeedButton6Click(); });
     connectGuarded(SpeedButton4, &QToolButton::clicked, this, [this] { SpeedButton4Click(); });
     connectGuarded(SpeedButton5, &QToolButton::clicked, this, [this] { SpeedButton5Click(); });
@@ -252,8 +253,6 @@ void TForm1::buildLayout()
         [this](int key, quint32 native, Qt::KeyboardModifiers m) { DrawGrid1KeyUp(key, native, m); });
     DrawGrid1->setDrawCell(
         [this](QPainter& p, int c, int r, const QRect& rect) { guard([&] { DrawGrid1DrawCell(p, c, r, rect); }); });
-    DrawGrid1->setBeforeClick([this] { return editors_->closeBeforeClick(); });
-    DrawGrid1->setCellText([this](int c, int r) { return cellReadText(c, r); });
 }
 
 void TForm1::buildMenu()
@@ -330,15 +329,9 @@ void TForm1::FormDestroy()
 void TForm1::fillColumnTables()
 {
     static const char* const fixedHeads[] = {"No", "LK", "nc", "Name", "ID", "TYPE"};
-    for (auto& row : colwidth) {
-        row.fill(60);
-        row[NumberColumn] = 28;
-        row[LockColumn] = 12;
-        row[NoCountColumn] = 12;
-        row[NameColumn] = 120;
-        row[IdColumn] = 16;
-        row[ClassColumn] = 65;
-    }
+    for (auto& row : colwidth)
+        for (std::size_t c = 0; c < row.size(); ++c)
+            row[c] = designedColumnWidth(static_cast<int>(c));
     for (auto& heads : colhead)
         std::copy(std::begin(fixedHeads), std::end(fixedHeads), heads.begin());
     // The exports' status titles are the one source of the State view's.
@@ -355,12 +348,9 @@ void TForm1::fillColumnTables()
 // The one place where the window follows the document.
 void TForm1::sheetChanged(RosterSheet::Change change, int /*row*/)
 {
-    switch (change) {
-    case RosterSheet::Change::Rows: setGridRowCount(); break;
-    case RosterSheet::Change::Record: break;
-    case RosterSheet::Change::BestTimes: drawBestStrip(); break;
-    }
-    repaintGrid();
+    table_->follow(change);
+    if (change == RosterSheet::Change::BestTimes)
+        drawBestStrip();
 }
 
 void TForm1::keepUnsavedRoster()
@@ -369,8 +359,6 @@ void TForm1::keepUnsavedRoster()
     if (rosterSheet.modified())
         writeRecoveryCopy(*sheet(), recoveryFolder(), std::time(nullptr));
 }
-
-void TForm1::setGridRowCount() { DrawGrid1->setRowCount(static_cast<int>(sheet()->size())); }
 
 void TForm1::loadRoster(const std::string& path, bool reportMissing)
 {

@@ -31,6 +31,7 @@ namespace qvr {
 class CellEditors;
 class DrawGrid;
 class OpenDialog;
+class RosterTable;
 } // namespace qvr
 
 class TForm1 : public QMainWindow {
@@ -112,19 +113,15 @@ public:
 
     // --- views and drawing ---
     void setViewMode(int mode);
-    qvr::ViewMode viewMode() const { return qvr::viewModeFrom(dispmode); }
+    qvr::ViewMode viewMode() const;
     void SpeedButton6Click();
     void SpeedButton4Click();
     void SpeedButton5Click();
     void DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRect& rect);
-    // alignment: 1 centred, 2 right-aligned
-    void drawCellText(QPainter& canvas, const QRect& rect, int alignment, const QString& text);
     void drawBestStrip();
     void repaintGrid();
-    // The text a cell shows, empty for the emblem column; what DrawGrid1DrawCell writes.
-    QString cellText(int col, int row) const;
-    // What assistive technology reads for a cell: its text, the section ID's name for the emblem.
-    QString cellReadText(int col, int row) const;
+    // What the grid shows and reads, its editors and presses.
+    qvr::RosterTable& table() { return *table_; }
     // The pictures the program draws itself, ImageList1 and Image1's, are made at the
     // window's device pixel ratio; this re-makes them when that ratio has changed
     // (first showing, a move to another screen), the strip with what it showed.
@@ -164,11 +161,11 @@ private:
     void buildMenu();
     void fillColumnTables();
     void sheetChanged(qvr::RosterSheet::Change change, int row);
-    void setGridRowCount();
     void storePendingMemo();
     qvr::Roster* sheet() { return sheets[static_cast<std::size_t>(cursheet)]; }
     const qvr::Roster* sheet() const { return sheets[static_cast<std::size_t>(cursheet)]; }
 
+    qvr::RosterTable* table_ = nullptr;
     qvr::CellEditors* editors_ = nullptr;
     qreal pictureRatio_ = 0; // the ratio ImageList1 and the strip picture were made at
 };

@@ -8,6 +8,7 @@
 #include "view/celleditors.h"
 #include "view/drawgrid.h"
 #include "view/emblems.h"
+#include "view/rostertable.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -52,55 +53,24 @@ void switchView(TForm1& form, ViewMode view)
 void TForm1::setViewMode(int mode)
 {
     const ViewMode view = viewModeFrom(mode);
-    DrawGrid1->setColCount(columnCount(view));
     dispmode = dispmodeOf(view);
+    table_->setView(view);
     viewButton(*this, view)->setChecked(true);
     DrawGrid1->setAccessibleDescription(viewButton(*this, view)->text());
-    // Hidden without a commit: the callers commit first when they mean to.
-    editors_->dropEditor();
-    repaintGrid();
     drawBestStrip();
 }
+
+ViewMode TForm1::viewMode() const { return table_->view(); }
 
 void TForm1::SpeedButton6Click() { switchView(*this, ViewMode::State); }
 void TForm1::SpeedButton4Click() { switchView(*this, ViewMode::Ep1); }
 void TForm1::SpeedButton5Click() { switchView(*this, ViewMode::Ep2); }
 
-void TForm1::repaintGrid() { DrawGrid1->cellsChanged(); }
-
-QString TForm1::cellText(int col, int row) const
-{
-    if (row == 0)
-        return headerText(viewMode(), col);
-    const Roster& rows = *sheet();
-    if (row < 0 || static_cast<std::size_t>(row) >= rows.size())
-        return {};
-    return qvr::cellText(*rows[static_cast<std::size_t>(row)], viewMode(), col, row);
-}
-
-QString TForm1::cellReadText(int col, int row) const
-{
-    if (row > 0 && col == IdColumn && static_cast<std::size_t>(row) < sheet()->size())
-        return sectionIdName(*(*sheet())[static_cast<std::size_t>(row)]);
-    return cellText(col, row);
-}
+void TForm1::repaintGrid() { table_->repaint(); }
 
 void TForm1::DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRect& rect)
 {
-    if (row < 0 || static_cast<std::size_t>(row) >= sheet()->size())
-        return;
-    if (row > 0 && col == IdColumn) {
-        const int id = (*sheet())[static_cast<std::size_t>(row)]->id;
-        if (id >= 0 && static_cast<std::size_t>(id) < ImageList1.size())
-            canvas.drawPixmap(rect.topLeft(), ImageList1[static_cast<std::size_t>(id)]);
-        return;
-    }
-    qvr::drawCellText(canvas, rect, cellAlignment(viewMode(), col, row), cellText(col, row));
-}
-
-void TForm1::drawCellText(QPainter& canvas, const QRect& rect, int alignment, const QString& text)
-{
-    qvr::drawCellText(canvas, rect, alignment == 2 ? CellAlignment::Right : CellAlignment::Center, text);
+    table_->drawCell(canvas, col, row, rect);
 }
 
 void TForm1::updatePictureRatio()
@@ -120,13 +90,8 @@ void TForm1::drawBestStrip() { Image1->showBest(viewMode(), best); }
 
 void TForm1::DrawGrid1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y)
 {
-    int c = -1;
-    int r = -1;
-    DrawGrid1->mouseToCell(x, y, c, r);
-    if (r < 1 || c < 0)
-        return;
-    curcol = c;
-    editors_->cellPressed(button, c, r, viewMode());
+    if (const int col = table_->press(button, x, y); col >= 0)
+        curcol = col;
 }
 
 void TForm1::ME1KeyDown(int key) { editors_->ME1KeyDown(key); }

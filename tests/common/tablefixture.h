@@ -1,0 +1,96 @@
+#pragma once
+// The roster table without the main window: a grid, a memo box and the document,
+// with the grid's paint and press handlers wired as the window wires them, shown
+// under the offscreen platform and driven like a user.
+
+#include "platform/errorreport.h"
+#include "platform/windowfonts.h"
+#include "roster/rostersheet.h"
+#include "view/celleditors.h"
+#include "view/drawgrid.h"
+#include "view/emblems.h"
+#include "view/rostertable.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QVBoxLayout>
+
+class TableFixture {
+public:
+    explicit TableFixture(qvr::ViewMode view = qvr::ViewMode::State)
+    {
+        auto* layout = new QVBoxLayout(&pane);
+        grid = new qvr::DrawGrid(&pane);
+        grid->setFont(qvr::gridFont());
+        memo = new QPlainTextEdit(QStringLiteral("Memo1"), &pane);
+        layout->addWidget(grid);
+        layout->addWidget(memo);
+        table = new qvr::RosterTable(sheet, *grid, pane, *memo, emblems);
+        editors = &table->editors();
+        grid->setColCount(qvr::columnCount(view));
+        for (int c = 0; c < grid->colCount(); ++c)
+            grid->setColWidth(c, qvr::designedColumnWidth(c));
+        table->setView(view);
+        table->follow(qvr::RosterSheet::Change::Rows);
+        sheet.setListener([this](qvr::RosterSheet::Change change, int) { table->follow(change); });
+        grid->setDrawCell([this](QPainter& p, int c, int r, const QRect& rect) { table->drawCell(p, c, r, rect); });
+        QObject::connect(
+            grid, &qvr::DrawGrid::mouseDown, &pane, [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
+                qvr::guard([&] { table->press(b, x, y); });
+            });
+        qvr::setErrorReportHook([this](const QString& text) { reports << text; });
+        pane.resize(900, 300);
+        pane.show();
+        QApplication::setActiveWindow(&pane);
+        if (!QTest::qWaitForWindowActive(&pane))
+            qWarning("table fixture not active");
+    }
+    ~TableFixture() { qvr::setErrorReportHook({}); }
+
+    void click(int col, int row, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(grid->viewport(), button, {}, grid->cellRect(col, row).center());
+    }
+    // Through the window, so the second press arrives as the platform sends it.
+    void doubleClick(int col, int row)
+    {
+        const QPoint at = grid->viewport()->mapTo(&pane, grid->cellRect(col, row).center());
+        QTest::mouseDClick(pane.windowHandle(), Qt::LeftButton, {}, at);
+    }
+    // Text as an input method delivers it, one character (or surrogate pair) a key.
+    static void type(QWidget* widget, const QString& text)
+    {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const qsizetype len = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            const QString ch = text.mid(i, len);
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, ch);
+            QApplication::sendEvent(widget, &press);
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, ch);
+            QApplication::sendEvent(widget, &release);
+            i += len - 1;
+        }
+    }
+    qvr::CharRecord& rec(int row) { return *sheet.roster[static_cast<std::size_t>(row)]; }
+    // Ten more rows after the start-up roster's, rows 1 to 10 holding section IDs 0 to 9.
+    void addRowForEverySectionId()
+    {
+        for (int i = 0; i < 10; ++i)
+            sheet.appendRecord();
+        for (int r = 1; r <= 10; ++r)
+            rec(r).id = r - 1;
+    }
+
+    // The document outlives the widgets, which may still store an edit as they go.
+    qvr::RosterSheet sheet;
+    std::vector<QPixmap> emblems = qvr::sectionEmblems(1.0);
+    QStringList reports;
+    QWidget pane;
+    qvr::DrawGrid* grid = nullptr;
+    QPlainTextEdit* memo = nullptr;
+    qvr::RosterTable* table = nullptr;
+    qvr::CellEditors* editors = nullptr;
+};
