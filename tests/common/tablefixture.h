@@ -27,7 +27,8 @@ public:
         grid = new qvr::DrawGrid(&pane);
         grid->setFont(qvr::gridFont());
         memo = new QPlainTextEdit(QStringLiteral("Memo1"), &pane);
-        layout->addWidget(grid);
+        memo->setFixedHeight(80);
+        layout->addWidget(grid, 1);
         layout->addWidget(memo);
         table = new qvr::RosterTable(sheet, *grid, pane, *memo, emblems);
         editors = &table->editors();
@@ -43,7 +44,7 @@ public:
                 qvr::guard([&] { table->press(b, x, y); });
             });
         qvr::setErrorReportHook([this](const QString& text) { reports << text; });
-        pane.resize(900, 300);
+        pane.resize(900, 400); // room for the rows the tests draw
         pane.show();
         QApplication::setActiveWindow(&pane);
         if (!QTest::qWaitForWindowActive(&pane))

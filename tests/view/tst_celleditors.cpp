@@ -180,6 +180,84 @@ private slots:
         QVERIFY(!picker->isVisible());
         QCOMPARE(id ? h.rec(2).id : h.rec(2).wtype, 0);
     }
+
+    void emptiedStatusIsReportedAndTheEditorStays()
+    {
+        TableFixture h;
+        h.rec(1).status[0] = 42;
+        h.click(FirstValueColumn, 1);
+        QTest::keyClick(h.editors->ME1, Qt::Key_Delete);
+        QTest::keyClick(h.editors->ME1, Qt::Key_Return);
+        QCOMPARE(h.reports, QStringList{QString::fromUtf8("'' は整数ではありません.")});
+        QVERIFY(h.editors->ME1->isVisible());
+        QCOMPARE(h.rec(1).status[0], 42);
+        // A click elsewhere is swallowed while the commit fails.
+        h.click(NameColumn, 2);
+        QCOMPARE(h.reports.size(), 2);
+        QCOMPARE(h.sheet.currow, 1);
+        QVERIFY(h.editors->ME1->isVisible());
+        QTest::keyClicks(h.editors->ME1, QStringLiteral("7"));
+        h.click(NameColumn, 2);
+        QCOMPARE(h.rec(1).status[0], 7);
+        QCOMPARE(h.sheet.currow, 2);
+    }
+
+    void doubleClickTogglesTwice()
+    {
+        TableFixture h;
+        h.doubleClick(NoCountColumn, 2);
+        QCOMPARE(h.rec(2).nocount, 0);
+        h.doubleClick(LockColumn, 2);
+        QCOMPARE(h.rec(2).lock, 0);
+    }
+
+    void rightClickSelectsAndLoadsTheMemoOnly()
+    {
+        TableFixture h;
+        h.rec(2).memo = "one\r\ntwo";
+        h.click(NoCountColumn, 2, Qt::RightButton);
+        QCOMPARE(h.sheet.currow, 2);
+        QCOMPARE(h.sheet.currec, &h.rec(2));
+        QCOMPARE(h.memo->toPlainText(), QStringLiteral("one\ntwo"));
+        QCOMPARE(h.rec(2).nocount, 0);
+        h.click(NameColumn, 2, Qt::RightButton);
+        QVERIFY(!h.editors->ME1->isVisible());
+    }
+
+    void headerClickChangesNothing()
+    {
+        TableFixture h;
+        h.click(NameColumn, 0);
+        QVERIFY(!h.editors->ME1->isVisible());
+        QCOMPARE(h.sheet.currec, &h.rec(0));
+        QCOMPARE(h.memo->toPlainText(), QStringLiteral("Memo1"));
+        QTest::mouseClick(h.grid->viewport(), Qt::LeftButton, {}, QPoint(200, h.grid->viewport()->height() - 5));
+        QCOMPARE(h.sheet.currec, &h.rec(0));
+    }
+
+    void memoIsStoredWithCrLf()
+    {
+        TableFixture h;
+        h.click(NumberColumn, 1);
+        h.memo->setFocus();
+        h.memo->selectAll();
+        TableFixture::type(h.memo, QString::fromUtf8("一行目"));
+        QTest::keyClick(h.memo, Qt::Key_Return);
+        QTest::keyClicks(h.memo, QStringLiteral("two"));
+        h.click(NumberColumn, 2);
+        QCOMPARE(h.rec(1).memo, *cp932::encode(u"一行目") + "\r\ntwo");
+        QCOMPARE(h.memo->toPlainText(), QString());
+    }
+
+    void memoBeforeTheFirstClickGoesToThePlaceholder()
+    {
+        TableFixture h;
+        h.memo->setFocus();
+        QTest::keyClick(h.memo, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(h.memo, QStringLiteral("!"));
+        h.grid->setFocus();
+        QCOMPARE(h.rec(0).memo, std::string("Memo1!"));
+    }
 };
 
 QTEST_MAIN(TstCellEditors)

@@ -1,15 +1,16 @@
 #include "common/formfixture.h"
 #include "view/rostertable.h"
-#include "platform/cp932.h"
 
+#include <QButtonGroup>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QToolButton>
 
 using namespace qvr;
 
-// The editing rules themselves are tested on the editor controller alone
-// (tst_celleditors); these keep what needs the main window around it.
+// The editing rules themselves are tested on the roster table alone
+// (tst_celleditors); these keep what the main window wires around it: the strip
+// after a commit, the view buttons and the memo button.
 class TstEditing : public QObject {
     Q_OBJECT
 private slots:
@@ -27,34 +28,13 @@ private slots:
         QCOMPARE(w.best.ep1best[0], 5025);
         QCOMPARE(w.best.ep1best[9], 5025 + 100 + 7 * 7200);
         QCOMPARE(w.table().cellText(6, 1), QStringLiteral("* 1'23\"45"));
+        // The commit redrew the strip.
+        QCOMPARE(w.Image1->shownView(), ViewMode::Ep1);
+        QCOMPARE(w.Image1->shownBest().ep1best[0], 5025);
     }
 
-    void emptiedStatusIsReportedAndTheEditorStays()
-    {
-        FormFixture f;
-        TForm1& w = f.start();
-        w.roster[1]->status[0] = 42;
-        f.click(6, 1);
-        QTest::keyClick(w.ME1, Qt::Key_Delete);
-        QTest::keyClick(w.ME1, Qt::Key_Return);
-        QCOMPARE(f.reports, QStringList{QString::fromUtf8("'' は整数ではありません.")});
-        QVERIFY(w.ME1->isVisible());
-        QCOMPARE(w.roster[1]->status[0], 42);
-        // A click elsewhere is swallowed while the commit fails.
-        f.click(3, 2);
-        QCOMPARE(f.reports.size(), 2);
-        QCOMPARE(w.currow, 1);
-        QVERIFY(w.ME1->isVisible());
-        // So is a view switch.
-        w.SpeedButton4->click();
-        QCOMPARE(w.dispmode, 0);
-        QVERIFY(w.SpeedButton6->isChecked());
-        QTest::keyClicks(w.ME1, QStringLiteral("7"));
-        f.click(3, 2);
-        QCOMPARE(w.roster[1]->status[0], 7);
-        QCOMPARE(w.currow, 2);
-    }
-
+    // A view button commits an open edit under the old view; an edit that cannot be
+    // committed keeps the view and its button.
     void viewSwitchCommitsUnderTheOldView()
     {
         FormFixture f;
@@ -66,75 +46,45 @@ private slots:
         QCOMPARE(w.roster[1]->ep1time[0], 0);
         QCOMPARE(w.dispmode, 1);
         QVERIFY(!w.ME1->isVisible());
+
+        w.SpeedButton6->click();
+        f.click(6, 1);
+        QTest::keyClick(w.ME1, Qt::Key_Delete);
+        w.SpeedButton4->click();
+        QCOMPARE(f.reports, QStringList{QString::fromUtf8("'' は整数ではありません.")});
+        QCOMPARE(w.dispmode, 0);
+        QVERIFY(w.SpeedButton6->isChecked());
+        QVERIFY(w.ME1->isVisible());
+        QCOMPARE(w.roster[1]->status[0], 12);
     }
 
-    void doubleClickTogglesTwice()
+    // The view buttons switch the grid, keep the designed widths and are
+    // remembered at the end; the memo button shows and hides the memo pane.
+    void buttonsSwitchAndRemember()
     {
         FormFixture f;
         TForm1& w = f.start();
-        f.doubleClick(2, 2);
-        QCOMPARE(w.roster[2]->nocount, 0);
-        f.doubleClick(1, 2);
-        QCOMPARE(w.roster[2]->lock, 0);
-    }
-
-    void rightClickSelectsAndLoadsTheMemoOnly()
-    {
-        FormFixture f;
-        TForm1& w = f.start();
-        w.roster[2]->memo = "one\r\ntwo";
-        f.click(2, 2, Qt::RightButton);
-        QCOMPARE(w.currow, 2);
-        QCOMPARE(w.currec, w.roster[2].get());
-        QCOMPARE(w.Memo1->toPlainText(), QStringLiteral("one\ntwo"));
-        QCOMPARE(w.roster[2]->nocount, 0);
-        f.click(3, 2, Qt::RightButton);
-        QVERIFY(!w.ME1->isVisible());
-    }
-
-    void headerClickChangesNothing()
-    {
-        FormFixture f;
-        TForm1& w = f.start();
-        f.click(3, 0);
-        QVERIFY(!w.ME1->isVisible());
-        QCOMPARE(w.currec, w.roster[0].get());
-        QCOMPARE(w.Memo1->toPlainText(), QStringLiteral("Memo1"));
-        QTest::mouseClick(
-            w.DrawGrid1->viewport(), Qt::LeftButton, {}, QPoint(200, w.DrawGrid1->viewport()->height() - 5));
-        QCOMPARE(w.currec, w.roster[0].get());
-    }
-
-    void memoIsStoredWithCrLf()
-    {
-        FormFixture f;
-        TForm1& w = f.start();
+        const struct {
+            QToolButton* button;
+            int dispmode;
+            int columns;
+        } views[] = {{w.SpeedButton4, 1, 16}, {w.SpeedButton6, 0, 15}, {w.SpeedButton5, 2, 12}};
+        for (const auto& v : views) {
+            v.button->click();
+            QCOMPARE(w.dispmode, v.dispmode);
+            QCOMPARE(w.viewButtons->checkedButton(), v.button);
+            QCOMPARE(w.DrawGrid1->colCount(), v.columns);
+            for (int c = 0; c < v.columns; ++c)
+                QCOMPARE(w.DrawGrid1->colWidth(c), c < 6 ? (std::array{28, 12, 12, 120, 16, 65})[c] : 60);
+        }
         w.SpeedButton1->click();
         QVERIFY(w.Panel4->isVisible());
         QVERIFY(w.SpeedButton1->isChecked());
-        f.click(0, 1);
-        w.Memo1->setFocus();
-        w.Memo1->selectAll();
-        FormFixture::type(w.Memo1, QString::fromUtf8("一行目"));
-        QTest::keyClick(w.Memo1, Qt::Key_Return);
-        QTest::keyClicks(w.Memo1, QStringLiteral("two"));
-        f.click(0, 2);
-        QCOMPARE(w.roster[1]->memo, *cp932::encode(u"一行目") + "\r\ntwo");
-        QCOMPARE(w.Memo1->toPlainText(), QString());
         w.SpeedButton1->click();
         QVERIFY(!w.Panel4->isVisible());
-    }
-
-    void memoBeforeTheFirstClickGoesToThePlaceholder()
-    {
-        FormFixture f;
-        TForm1& w = f.start();
-        w.Panel4->show();
-        w.Memo1->setFocus();
-        QTest::keyClick(w.Memo1, Qt::Key_End, Qt::ControlModifier);
-        QTest::keyClicks(w.Memo1, QStringLiteral("!"));
-        w.DrawGrid1->setFocus();
-        QCOMPARE(w.roster[0]->memo, std::string("Memo1!"));
+        QVERIFY(!w.SpeedButton1->isChecked());
+        w.FormDestroy();
+        QVERIFY(f.readSettings().contains("DispMode=2"));
     }
 };
 
