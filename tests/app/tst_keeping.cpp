@@ -1,6 +1,6 @@
-// Nothing the user keeps is lost by surprise: an export never replaces the
-// roster the file dialog offers, and closing keeps unsaved changes as a
-// recovery copy.
+// Nothing the user keeps is lost by surprise: the file commands report what
+// they cannot do and then change nothing, an export never replaces the roster
+// the file dialog offers, and closing keeps unsaved changes as a recovery copy.
 
 #include "common/formfixture.h"
 #include "interchange/tform3.h"
@@ -8,20 +8,23 @@
 #include "roster/rosterfile.h"
 
 #include <QAction>
+#include <QDirIterator>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QTabBar>
 #include <QToolButton>
-#include <optional>
+#include <functional>
+#include <map>
 
 using namespace qvr;
 
 namespace {
 
-Roster namedRoster(const char* name)
+Roster namedRoster(const char* name, int characters = 2)
 {
-    Roster r = makeRoster(3);
+    Roster r = makeRoster(static_cast<std::size_t>(characters + 1));
     r[1]->setName(name);
     return r;
 }
@@ -32,21 +35,50 @@ QByteArray fileBytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// A version-2 file with one character, or with empty slots only.
-void writeVer2(const QString& path, bool withCharacter)
+// Every file in the test's folder but the recovery copies, with its bytes.
+std::map<QString, QByteArray> folderFiles(const FormFixture& f)
+{
+    std::map<QString, QByteArray> files;
+    QDirIterator it(f.dir.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (!path.startsWith(f.recoveryFolder()))
+            files[path] = fileBytes(path);
+    }
+    return files;
+}
+
+// The file menu's entries by caption: the name the program knows each by, and
+// the filter its file dialog shows.
+struct FileCommand {
+    const char* name;
+    const char* filter;
+};
+const std::map<QString, FileCommand> FILE_MENU = {
+    {"Load", {"Load1", "QVRUTL_Ver3(*.pd3)|*.pd3"}},
+    {"Save", {"Save1", "QVRUTL_Ver3(*.pd3)|*.pd3"}},
+    {"Export-CVS", {"Export1", "TextData(*.cvs)|*.cvs"}},
+    {"Export-HTML", {"N2", "HTML(*.htm)|*.htm"}},
+    {"Export-XML", {"Exit1", "XML(*.xml)|*.xml"}},
+};
+
+// A version-2 file with one character.
+void writeVer2(const QString& path)
 {
     QByteArray bytes(int(VER2_SLOT_SIZE * VER2_SLOT_COUNT), '\0');
     for (std::size_t s = 0; s < VER2_SLOT_COUNT; ++s)
         bytes.replace(int(s * VER2_SLOT_SIZE), 4, "name");
-    if (withCharacter)
-        bytes.replace(0, 4, QByteArray("Old\0", 4));
+    bytes.replace(0, 4, QByteArray("Old\0", 4));
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
 
+// What an editor still open at closing holds, as it should reach the roster.
+using StillTyped = std::function<void(Roster&)>;
+
 // The user's steps before closing, by name.
-void act(FormFixture& f, TForm1& w, const QString& action)
+void act(FormFixture& f, TForm1& w, const QString& action, StillTyped& stillTyped)
 {
     auto typeInto = [&](int col, int row, const QString& text) {
         f.click(col, row);
@@ -84,7 +116,35 @@ void act(FormFixture& f, TForm1& w, const QString& action)
         w.Memo1->setFocus();
         QTest::keyClicks(w.Memo1, "note");
         f.click(0, 2);
+    } else if (action == "memo still typed") {
+        w.Panel4->show();
+        f.click(0, 2);
+        w.Memo1->setFocus();
+        QTest::keyClicks(w.Memo1, "last words");
+        stillTyped = [](Roster& r) { r[2]->memo = "last words"; };
+    } else if (action == "name still typed" || action == "status emptied, still open") {
+        const bool name = action.startsWith(u"name");
+        f.click(name ? 3 : 6, 2);
+        QVERIFY(w.ME1->isVisible());
+        w.ME1->selectAll();
+        QTest::keyClick(w.ME1, Qt::Key_Delete);
+        if (name) {
+            QTest::keyClicks(w.ME1, "Ab");
+            stillTyped = [](Roster& r) { r[2]->setName("Ab"); };
+        }
     } else if (action == "row added") {
+        w.SBadd->click();
+    } else if (action == "row added beside twenty older copies") {
+        QVERIFY(QDir().mkpath(f.recoveryFolder()));
+        for (int i = 1; i <= 20; ++i) {
+            QFile copy(f.recoveryFolder() + QStringLiteral("/2020-01-%1_10-00-00.pd3").arg(i, 2, 10, QChar(u'0')));
+            QVERIFY(copy.open(QIODevice::WriteOnly));
+        }
+        w.SBadd->click();
+    } else if (action == "row added, no recovery folder can be made") {
+        QFile blocker(f.dir.filePath("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        qputenv("XDG_STATE_HOME", f.dir.filePath("blocker").toLocal8Bit());
         w.SBadd->click();
     } else if (action == "row deleted") {
         f.click(0, 1);
@@ -98,11 +158,7 @@ void act(FormFixture& f, TForm1& w, const QString& action)
         saveAs("saved.pd3");
         f.keyUpInGrid(Qt::Key_Insert);
     } else if (action == "import") {
-        writeVer2(f.dir.filePath("old.pd2"), true);
-        f.answers << f.dir.filePath("old.pd2");
-        w.Import1Click();
-    } else if (action == "import of empty slots") {
-        writeVer2(f.dir.filePath("old.pd2"), false);
+        writeVer2(f.dir.filePath("old.pd2"));
         f.answers << f.dir.filePath("old.pd2");
         w.Import1Click();
     } else if (action == "edit, then save") {
@@ -112,9 +168,6 @@ void act(FormFixture& f, TForm1& w, const QString& action)
         typeInto(3, 1, "Ab");
         f.answers << f.dir.filePath("start.pd3");
         w.Load1Click();
-    } else if (action == "save, then edit") {
-        saveAs("saved.pd3");
-        f.click(1, 2);
     } else if (action == "export") {
         typeInto(3, 1, "Ab");
         saveAs("saved.pd3");
@@ -125,205 +178,200 @@ void act(FormFixture& f, TForm1& w, const QString& action)
     }
 }
 
-// Closes the window in order and reads the recovery copies it left: one, whose
-// roster is returned, or none when none is expected.
-std::optional<Roster> closeAndReadCopy(FormFixture& f, TForm1& w, bool kept)
-{
-    w.close();
-    w.FormDestroy();
-    if (!f.reports.isEmpty())
-        return std::nullopt;
-    const QStringList copies = f.recoveryFiles();
-    if (copies.size() != (kept ? 1 : 0))
-        return std::nullopt;
-    Roster copy;
-    if (kept &&
-        loadRoster(f.recoveryFolder().toStdString() + "/" + copies[0].toStdString(), copy) != LoadResult::Loaded)
-        return std::nullopt;
-    return copy;
-}
-
 } // namespace
 
 class TstKeeping : public QObject {
     Q_OBJECT
 private slots:
-    // The dialog offers the roster just loaded or saved; Enter takes it.
-    void exportOverTheOfferedRoster_data()
+    // Commands "<caption> <file>" of the file menu, run in turn from a window
+    // started on mysave.pd3 with one row added; "<dir>" stands for the test's folder.
+    void fileCommands_data()
     {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("commands"); // <Enter>: the name the dialog offers
+        QTest::addColumn<QString>("report"); // of the last command
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("tab");
+        QTest::addColumn<QString>("lastfile");
+        QTest::addColumn<bool>("modified");
+
+        // A load leaves the file remembered for the next start; only a save changes it.
+        QTest::newRow("save, then load") << QStringList{"Save saved.pd3", "Load other.pd3"} << QString() << 2
+                                         << "other.pd3"
+                                         << "<dir>/saved.pd3" << false;
+        QTest::newRow("load of a missing file")
+            << QStringList{"Load nothere.pd3"} << QString::fromUtf8("ファイル <dir>/nothere.pd3 は開けません.") << 4
+            << "mysave.pd3"
+            << "mysave.pd3" << true;
+        QTest::newRow("load of a damaged file")
+            << QStringList{"Load damaged.pd3"}
+            << QString::fromUtf8("ファイル <dir>/damaged.pd3 は名簿ファイルとして読めません.") << 4 << "mysave.pd3"
+            << "mysave.pd3" << true;
+        QTest::newRow("save into a missing folder")
+            << QStringList{"Save no/such/folder/x.pd3"}
+            << QString::fromUtf8("ファイル <dir>/no/such/folder/x.pd3 を作成できません.") << 4 << "mysave.pd3"
+            << "mysave.pd3" << true;
+        // Enter on the roster just loaded or saved: the export refuses it.
         for (const char* before : {"Load", "Save"})
-            for (const char* command : {"Export-CVS", "Export-HTML", "Export-XML"})
-                QTest::addRow("%s, %s", before, command) << before << command;
+            for (const char* command : {"Export-CVS", "Export-HTML", "Export-XML"}) {
+                const bool load = before == QLatin1String("Load");
+                QTest::addRow("%s, then %s over it", before, command)
+                    << QStringList{QStringLiteral("%1 mysave.pd3").arg(before),
+                           QStringLiteral("%1 <Enter>").arg(command)}
+                    << QString::fromUtf8("ファイル <dir>/mysave.pd3 は名簿ファイルのため上書きしません.")
+                    << (load ? 3 : 4) << "mysave.pd3" << (load ? "mysave.pd3" : "<dir>/mysave.pd3") << false;
+            }
     }
-    void exportOverTheOfferedRoster()
+    void fileCommands()
     {
-        QFETCH(QString, before);
-        QFETCH(QString, command);
+        QFETCH(QStringList, commands);
+        QFETCH(QString, report);
+        QFETCH(int, rows);
+        QFETCH(QString, lastfile);
         FormFixture f;
-        const QString path = f.dir.filePath("mysave.pd3");
-        saveRoster(path.toStdString(), namedRoster("Mine"));
+        report.replace("<dir>", f.dir.path());
+        lastfile.replace("<dir>", f.dir.path());
+        saveRoster("mysave.pd3", namedRoster("Mine"));
+        saveRoster("other.pd3", namedRoster("Other", 1));
+        QFile damaged("damaged.pd3");
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray::fromStdString(serializeRoster(makeRoster(3))).left(300));
+        damaged.close();
         f.writeSettings("[LAST]\r\nLastFile=mysave.pd3\r\n");
-        {
-            TForm1& w = f.start();
-            TForm3 options(&w); // the HTML and XML exports read their options from it
-            Form3 = &options;
-            f.answers << path;
-            if (before == "Load")
-                w.Load1Click();
-            else
-                w.Save1Click();
-            const QByteArray kept = fileBytes(path);
-            f.answers << FormFixture::ENTER;
-            QAction* entry = w.findChild<QAction*>(command == "Export-CVS" ? "Export1"
-                    : command == "Export-HTML"                             ? "N2"
-                                                                           : "Exit1");
-            QVERIFY(entry);
-            QCOMPARE(entry->text(), command);
-            entry->trigger();
-            QCOMPARE(
-                f.reports, QStringList{QString::fromUtf8("ファイル %1 は名簿ファイルのため上書きしません.").arg(path)});
-            QCOMPARE(fileBytes(path), kept);
-            Form3 = nullptr;
-            w.FormDestroy();
+
+        TForm1& w = f.start();
+        TForm3 options(&w); // the HTML and XML exports read their options from it
+        Form3 = &options;
+        w.appendRecord();
+        QStringList filters;
+        Roster before;
+        std::map<QString, QByteArray> filesBefore;
+        for (const QString& command : commands) {
+            const QString caption = command.section(u' ', 0, 0);
+            const QString answer = command.section(u' ', 1);
+            const FileCommand& entry = FILE_MENU.at(caption);
+            QAction* action = w.findChild<QAction*>(entry.name);
+            QVERIFY(action);
+            QCOMPARE(action->text(), caption);
+            filters << entry.filter;
+            before = cloneRoster(w.roster);
+            filesBefore = folderFiles(f);
+            f.answers << (answer == "<Enter>" ? FormFixture::ENTER : f.dir.filePath(answer));
+            action->trigger();
         }
-        f.form.reset();
-        f.reports.clear();
-        TForm1& again = f.start();
-        QVERIFY(f.reports.isEmpty());
-        QCOMPARE(std::string(again.roster[1]->nameText()), std::string("Mine"));
+        QCOMPARE(f.reports, report.isEmpty() ? QStringList() : QStringList{report});
+        QCOMPARE(f.dialogFilters, filters);
+        if (!report.isEmpty()) { // refused: neither the roster nor any file changed
+            QVERIFY(sameContent(w.roster, before));
+            QCOMPARE(folderFiles(f), filesBefore);
+        }
+        QCOMPARE(w.roster.size(), std::size_t(rows));
+        QCOMPARE(w.DrawGrid1->rowCount(), rows);
+        QTEST(w.PageControl1->tabText(0), "tab");
+        QTEST(w.rosterSheet.modified(), "modified");
+        QCOMPARE(QString::fromStdString(w.lastfile), lastfile);
+
+        // The next start finds a roster in the file remembered.
+        Form3 = nullptr;
+        w.FormDestroy();
+        QVERIFY(f.readSettings().contains("LastFile=" + lastfile.toUtf8() + "\r\n"));
+        Roster next;
+        QCOMPARE(qvr::loadRoster(lastfile.toStdString(), next), LoadResult::Loaded);
+        QCOMPARE(std::string(next[1]->nameText()), std::string("Mine"));
+    }
+
+    // After a load the current record is still the one clicked before; leaving
+    // the memo must not reach the new roster, nor freed memory.
+    void memoAfterALoadReachesNoDiscardedRecord()
+    {
+        FormFixture f;
+        saveRoster("next.pd3", namedRoster("Next", 3));
+        TForm1& w = f.start();
+        f.click(3, 1);
+        f.answers << f.dir.filePath("next.pd3");
+        w.Load1Click();
+        w.Panel4->show();
+        w.Memo1->setFocus();
+        QTest::keyClicks(w.Memo1, "typed");
+        w.DrawGrid1->setFocus();
+        for (const auto& rec : w.roster)
+            QCOMPARE(rec->memo, std::string());
+        f.click(3, 2);
+        QCOMPARE(w.currec, w.roster[2].get());
     }
 
     void closingKeepsUnsavedChanges_data()
     {
         QTest::addColumn<QString>("action");
         QTest::addColumn<bool>("kept");
-        const std::pair<const char*, bool> rows[] = {
-            {"name typed", true},
-            {"status typed", true},
-            {"stage time typed", true},
-            {"lock flag", true},
-            {"no-count flag", true},
-            {"section ID picked", true},
-            {"memo left", true},
-            {"row added", true},
-            {"row deleted", true},
-            {"row moved", true},
-            {"row restored after a save", true},
-            {"import", true},
-            {"save, then edit", true},
-            {"nothing", false},
-            {"editor left unchanged", false},
-            {"import of empty slots", false},
-            {"edit, then save", false},
-            {"edit, then load", false},
-            {"export", false},
+        QTest::addColumn<int>("dropped"); // older copies the new one pushes out
+        const std::tuple<const char*, bool, int> rows[] = {
+            {"name typed", true, 0},
+            {"status typed", true, 0},
+            {"stage time typed", true, 0},
+            {"lock flag", true, 0},
+            {"no-count flag", true, 0},
+            {"section ID picked", true, 0},
+            {"memo left", true, 0},
+            {"memo still typed", true, 0},
+            {"name still typed", true, 0},
+            {"row added", true, 0},
+            {"row added beside twenty older copies", true, 1},
+            {"row deleted", true, 0},
+            {"row moved", true, 0},
+            {"row restored after a save", true, 0},
+            {"import", true, 0},
+            {"nothing", false, 0},
+            {"editor left unchanged", false, 0},
+            // Cannot be stored; dropped without a report nobody would see.
+            {"status emptied, still open", false, 0},
+            {"edit, then save", false, 0},
+            {"edit, then load", false, 0},
+            {"export", false, 0},
+            // Ends quietly: nobody would see a report.
+            {"row added, no recovery folder can be made", false, 0},
         };
-        for (auto [action, kept] : rows)
-            QTest::newRow(action) << QString::fromLatin1(action) << kept;
+        for (auto [action, kept, dropped] : rows)
+            QTest::newRow(action) << QString::fromLatin1(action) << kept << dropped;
     }
     void closingKeepsUnsavedChanges()
     {
         QFETCH(QString, action);
         QFETCH(bool, kept);
+        QFETCH(int, dropped);
         FormFixture f;
+        const QByteArray startBytes = QByteArray::fromStdString(serializeRoster(namedRoster("Start")));
         saveRoster("start.pd3", namedRoster("Start"));
         f.writeSettings("[LAST]\r\nLastFile=start.pd3\r\n");
         TForm1& w = f.start();
-        act(f, w, action);
-        const Roster inMemory = cloneRoster(w.roster);
-        const std::optional<Roster> copy = closeAndReadCopy(f, w, kept);
-        QVERIFY2(copy, "a report, or not the recovery copies expected");
-        if (!kept)
-            return;
-        QVERIFY(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.pd3$")
-                    .match(f.recoveryFiles().constFirst())
-                    .hasMatch());
-        QVERIFY(sameContent(*copy, inMemory));
-        // The roster file itself is never written on closing.
-        QCOMPARE(fileBytes("start.pd3"), QByteArray::fromStdString(serializeRoster(namedRoster("Start"))));
-    }
+        StillTyped stillTyped;
+        act(f, w, action, stillTyped);
+        Roster expected = cloneRoster(w.roster);
+        if (stillTyped)
+            stillTyped(expected);
+        const QStringList copiesBefore = f.recoveryFiles();
+        const std::map<QString, QByteArray> filesBefore = folderFiles(f);
 
-    // Still being typed when the window closes.
-    void pendingEditAtClose_data()
-    {
-        QTest::addColumn<QString>("editor");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("kept");
-        QTest::newRow("memo") << "memo"
-                              << "last words" << true;
-        QTest::newRow("name") << "name"
-                              << "Ab" << true;
-        // Cannot be stored; dropped without a report nobody would see.
-        QTest::newRow("status left empty") << "status"
-                                           << "" << false;
-    }
-    void pendingEditAtClose()
-    {
-        QFETCH(QString, editor);
-        QFETCH(QString, typed);
-        QFETCH(bool, kept);
-        FormFixture f;
-        TForm1& w = f.start();
-        w.Panel4->show();
-        if (editor == "memo") {
-            f.click(0, 2);
-            w.Memo1->setFocus();
-            QTest::keyClicks(w.Memo1, typed);
-        } else {
-            f.click(editor == "name" ? 3 : 6, 2);
-            QVERIFY(w.ME1->isVisible());
-            w.ME1->selectAll();
-            QTest::keyClick(w.ME1, Qt::Key_Delete);
-            QTest::keyClicks(w.ME1, typed);
-        }
-        const std::optional<Roster> copy = closeAndReadCopy(f, w, kept);
-        QVERIFY2(copy, "a report, or not the recovery copies expected");
-        if (!kept)
-            return;
-        QCOMPARE(copy->size(), std::size_t(3));
-        if (editor == "memo")
-            QCOMPARE((*copy)[2]->memo, typed.toStdString());
-        else
-            QCOMPARE(std::string((*copy)[2]->nameText()), typed.toStdString());
-        QCOMPARE((*copy)[0]->memo, std::string());
-    }
-
-    void twentyFirstCopyRemovesTheOldest()
-    {
-        FormFixture f;
-        QVERIFY(QDir().mkpath(f.recoveryFolder()));
-        QStringList older;
-        for (int i = 1; i <= 20; ++i) {
-            older << QStringLiteral("2020-01-%1_10-00-00.pd3").arg(i, 2, 10, QChar(u'0'));
-            QFile copy(f.recoveryFolder() + "/" + older.last());
-            QVERIFY(copy.open(QIODevice::WriteOnly));
-        }
-        TForm1& w = f.start();
-        w.SBadd->click();
-        w.FormDestroy();
-        const QStringList now = f.recoveryFiles();
-        QCOMPARE(now.size(), 20);
-        QVERIFY(!now.contains(older.first()));
-        QCOMPARE(now.mid(0, 19), older.mid(1));
-    }
-
-    void unwritableRecoveryFolderEndsQuietly()
-    {
-        FormFixture f;
-        QFile blocker(f.dir.filePath("blocker"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        qputenv("XDG_STATE_HOME", f.dir.filePath("blocker").toLocal8Bit());
-        TForm1& w = f.start();
-        w.SBadd->click();
         w.close();
         w.FormDestroy();
-        QVERIFY(f.reports.isEmpty());
-        QVERIFY(f.readSettings().contains("LastFile=qvrutl.pd3"));
-        QCOMPARE(QFileInfo(f.dir.filePath("blocker")).size(), 0);
+        QCOMPARE(f.reports, QStringList());
         QVERIFY(w.roster.empty());
+        QVERIFY(f.readSettings().contains("LastFile=" + QByteArray::fromStdString(w.lastfile) + "\r\n"));
+        // Closing writes the settings and the copy only, the roster file least of all.
+        QCOMPARE(folderFiles(f), filesBefore);
+        QCOMPARE(fileBytes("start.pd3"), startBytes);
+        QStringList copies = f.recoveryFiles();
+        if (!kept) {
+            QCOMPARE(copies, copiesBefore);
+            return;
+        }
+        QCOMPARE(copies.size(), copiesBefore.size() + 1 - dropped);
+        const QString copy = copies.takeLast(); // now sorts after the older ones
+        QCOMPARE(copies, copiesBefore.mid(dropped));
+        QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.pd3$").match(copy).hasMatch(),
+            qPrintable(copy));
+        Roster back;
+        QCOMPARE(qvr::loadRoster((f.recoveryFolder() + "/" + copy).toStdString(), back), LoadResult::Loaded);
+        QVERIFY(sameContent(back, expected));
     }
 };
 

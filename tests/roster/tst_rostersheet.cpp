@@ -2,10 +2,13 @@
 
 #include "platform/error.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <vector>
 
 using namespace qvr;
@@ -144,60 +147,80 @@ private slots:
     }
 
     // Every change a user can make leaves the sheet modified and tells the listener;
-    // storing what is already there does neither.
-    void editsMarkModified_data()
+    // storing what is already there does neither; a load or a save clears the flag.
+    void modifiedFlag_data()
     {
-        QTest::addColumn<int>("edit");
-        QTest::addColumn<bool>("changes");
-        QTest::newRow("name") << 0 << true;
-        QTest::newRow("same name") << 1 << false;
-        QTest::newRow("status") << 2 << true;
-        QTest::newRow("same status") << 3 << false;
-        QTest::newRow("stage time") << 4 << true;
-        QTest::newRow("lock") << 5 << true;
-        QTest::newRow("nocount") << 6 << true;
-        QTest::newRow("section id") << 7 << true;
-        QTest::newRow("same class") << 8 << false;
-        QTest::newRow("memo") << 9 << true;
-        QTest::newRow("same memo") << 10 << false;
-        QTest::newRow("append") << 11 << true;
-        QTest::newRow("delete") << 12 << true;
-        QTest::newRow("delete out of range") << 13 << false;
-        QTest::newRow("move down") << 14 << true;
-        QTest::newRow("import") << 15 << true;
-        QTest::newRow("import of nothing") << 16 << false;
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<bool>("told"); // of a record or the rows
+        const std::tuple<const char*, bool, bool> rows[] = {
+            {"name", true, true},
+            {"same name", false, false},
+            {"status", true, true},
+            {"same status", false, false},
+            {"stage time", true, true},
+            {"lock", true, true},
+            {"nocount", true, true},
+            {"section id", true, true},
+            {"same class", false, false},
+            {"memo", true, true},
+            {"same memo", false, false},
+            {"append", true, true},
+            {"delete", true, true},
+            {"delete out of range", false, false},
+            {"move down", true, true},
+            {"move up", true, true},
+            {"import", true, true},
+            {"import of nothing", false, false},
+            {"save", false, false},
+            {"name, save", false, true},
+            {"name, load", false, true},
+            {"save, lock", true, true},
+            {"delete, save, restore", true, true},
+        };
+        for (auto [steps, modified, told] : rows)
+            QTest::newRow(steps) << QString::fromLatin1(steps) << modified << told;
     }
-    void editsMarkModified()
+    void modifiedFlag()
     {
-        QFETCH(int, edit);
-        QFETCH(bool, changes);
+        QFETCH(QString, steps);
+        QTemporaryDir dir;
+        const std::string path = dir.filePath(QStringLiteral("a.pd3")).toStdString();
         RosterSheet sheet = namedSheet(2);
-        sheet.selectRow(1);
+        sheet.selectRow(2);
         sheet.currec->memo = "m";
+        saveRoster(path, sheet.roster);
         Recorder rec;
         sheet.setListener(rec.listener());
-        switch (edit) {
-        case 0: sheet.setName("other"); break;
-        case 1: sheet.setName("r1"); break;
-        case 2: sheet.setStatus(3, 77); break;
-        case 3: sheet.setStatus(3, 0); break;
-        case 4: sheet.setStageTime(Episode::Two, 1, 300); break;
-        case 5: sheet.toggleLock(); break;
-        case 6: sheet.toggleNocount(); break;
-        case 7: sheet.setSectionId(4); break;
-        case 8: sheet.setClass(0); break;
-        case 9: sheet.setMemo("n"); break;
-        case 10: sheet.setMemo("m"); break;
-        case 11: sheet.appendRecord(); break;
-        case 12: sheet.deleteRecord(1); break;
-        case 13: sheet.deleteRecord(5); break;
-        case 14: sheet.moveRecordDown(1); break;
-        case 15: sheet.appendRecords(makeRoster(2)); break;
-        case 16: sheet.appendRecords({}); break;
-        }
-        QCOMPARE(sheet.modified(), changes);
+        using Edit = std::function<void(RosterSheet&)>;
+        const std::map<QString, Edit> edits = {
+            {"name", [](RosterSheet& s) { s.setName("other"); }},
+            {"same name", [](RosterSheet& s) { s.setName("r2"); }},
+            {"status", [](RosterSheet& s) { s.setStatus(3, 77); }},
+            {"same status", [](RosterSheet& s) { s.setStatus(3, 0); }},
+            {"stage time", [](RosterSheet& s) { s.setStageTime(Episode::Two, 1, 300); }},
+            {"lock", [](RosterSheet& s) { s.toggleLock(); }},
+            {"nocount", [](RosterSheet& s) { s.toggleNocount(); }},
+            {"section id", [](RosterSheet& s) { s.setSectionId(4); }},
+            {"same class", [](RosterSheet& s) { s.setClass(0); }},
+            {"memo", [](RosterSheet& s) { s.setMemo("n"); }},
+            {"same memo", [](RosterSheet& s) { s.setMemo("m"); }},
+            {"append", [](RosterSheet& s) { s.appendRecord(); }},
+            {"delete", [](RosterSheet& s) { s.deleteRecord(1); }},
+            {"delete out of range", [](RosterSheet& s) { s.deleteRecord(5); }},
+            {"move down", [](RosterSheet& s) { s.moveRecordDown(1); }},
+            {"move up", [](RosterSheet& s) { s.moveRecordUp(2); }},
+            {"restore", [](RosterSheet& s) { s.restoreRecord(1); }},
+            {"import", [](RosterSheet& s) { s.appendRecords(makeRoster(2)); }},
+            {"import of nothing", [](RosterSheet& s) { s.appendRecords({}); }},
+            {"save", [&path](RosterSheet& s) { s.save(path); }},
+            {"load", [&path](RosterSheet& s) { QCOMPARE(s.load(path), LoadResult::Loaded); }},
+        };
+        for (const QString& step : steps.split(QStringLiteral(", ")))
+            edits.at(step)(sheet);
+        QTEST(sheet.modified(), "modified");
         const int told = rec.count(RosterSheet::Change::Record) + rec.count(RosterSheet::Change::Rows);
-        QCOMPARE(told > 0, changes);
+        QTEST(told > 0, "told");
     }
 
     void stageTimeSetsTotalAndMarksBest()
@@ -252,12 +275,16 @@ private slots:
 
         // A load replaces the roster; the record that was current stays alive and
         // takes edits until the next selection, and the best times stay.
+        // A load keeps the file saved last as the one remembered.
         CharRecord* before = sheet.currec;
         sheet.best.ep1best[0] = 42;
         Recorder rec;
         sheet.setListener(rec.listener());
-        QCOMPARE(sheet.load(path), LoadResult::Loaded);
+        const std::string other = dir.filePath(QStringLiteral("other.pd3")).toStdString();
+        QVERIFY(QFile::copy(QString::fromStdString(path), QString::fromStdString(other)));
+        QCOMPARE(sheet.load(other), LoadResult::Loaded);
         QVERIFY(!sheet.modified());
+        QCOMPARE(sheet.lastfile, path);
         QCOMPARE(rec.count(RosterSheet::Change::Rows), 1);
         QCOMPARE(sheet.currec, before);
         QCOMPARE(sheet.best.ep1best[0], 42);
@@ -267,9 +294,18 @@ private slots:
 
         // What cannot be loaded changes nothing.
         sheet.setStatus(0, 99);
+        const Roster kept = cloneRoster(sheet.roster);
         QCOMPARE(sheet.load(dir.filePath(QStringLiteral("missing.pd3")).toStdString()), LoadResult::CannotOpen);
+        const std::string damaged = dir.filePath(QStringLiteral("damaged.pd3")).toStdString();
+        QFile bad(QString::fromStdString(damaged));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write(QByteArray::fromStdString(serializeRoster(kept)).left(300));
+        bad.close();
+        QCOMPARE(sheet.load(damaged), LoadResult::NotRoster);
         QVERIFY(sheet.modified());
+        QVERIFY(sameContent(sheet.roster, kept));
         QCOMPARE(sheet.roster.size(), std::size_t(4));
+        QCOMPARE(sheet.lastfile, path);
         sheet.selectRow(1);
         QCOMPARE(sheet.currec, sheet.roster[1].get());
     }
