@@ -281,24 +281,6 @@ private slots:
 
     // After a load the current record is still the one clicked before; leaving
     // the memo must not reach the new roster, nor freed memory.
-    void memoAfterALoadReachesNoDiscardedRecord()
-    {
-        FormFixture f;
-        saveRoster("next.pd3", namedRoster("Next", 3));
-        TForm1& w = f.start();
-        f.click(3, 1);
-        f.answers << f.dir.filePath("next.pd3");
-        w.Load1Click();
-        w.Panel4->show();
-        w.Memo1->setFocus();
-        QTest::keyClicks(w.Memo1, "typed");
-        w.DrawGrid1->setFocus();
-        for (const auto& rec : w.roster)
-            QCOMPARE(rec->memo, std::string());
-        f.click(3, 2);
-        QCOMPARE(w.currec, w.roster[2].get());
-    }
-
     void closingKeepsUnsavedChanges_data()
     {
         QTest::addColumn<QString>("action");

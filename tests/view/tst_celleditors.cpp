@@ -3,6 +3,9 @@
 
 #include "common/tablefixture.h"
 #include "platform/cp932.h"
+#include "roster/rosterfile.h"
+
+#include <QTemporaryDir>
 
 using namespace qvr;
 
@@ -247,6 +250,27 @@ private slots:
         h.click(NumberColumn, 2);
         QCOMPARE(h.rec(1).memo, *cp932::encode(u"一行目") + "\r\ntwo");
         QCOMPARE(h.memo->toPlainText(), QString());
+    }
+
+    // The record clicked before a load is no longer in the roster; a memo typed
+    // then reaches none of the loaded records.
+    void memoAfterALoadReachesNoDiscardedRecord()
+    {
+        TableFixture h;
+        QTemporaryDir dir;
+        const std::string next = dir.filePath(QStringLiteral("next.pd3")).toStdString();
+        Roster loaded = makeRoster(4);
+        loaded[1]->setName("Next");
+        saveRoster(next, loaded);
+        h.click(NameColumn, 1);
+        QCOMPARE(h.sheet.load(next), LoadResult::Loaded);
+        h.memo->setFocus();
+        QTest::keyClicks(h.memo, "typed");
+        h.grid->setFocus();
+        for (const auto& rec : h.sheet.roster)
+            QCOMPARE(rec->memo, std::string());
+        h.click(NameColumn, 2);
+        QCOMPARE(h.sheet.currec, &h.rec(2));
     }
 
     void memoBeforeTheFirstClickGoesToThePlaceholder()
