@@ -1,6 +1,7 @@
 // The real window driven by the keyboard alone: every key goes to the widget that
 // has the focus, as it would from a keyboard. What the table does with its keys is
 // tested on the table alone (tst_tablekeys); here, what only the window has.
+#include "common/focuskeys.h"
 #include "common/formfixture.h"
 #include "platform/cp932.h"
 #include "roster/rosterfile.h"
@@ -11,37 +12,6 @@
 #include <QToolButton>
 
 using namespace qvr;
-
-namespace {
-
-void key(int k, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    QWidget* focus = QApplication::focusWidget();
-    QVERIFY2(focus, "no widget has the focus");
-    QTest::keyClick(focus, static_cast<Qt::Key>(k), modifiers);
-}
-
-void typeText(const QString& text)
-{
-    QWidget* focus = QApplication::focusWidget();
-    QVERIFY2(focus, "no widget has the focus");
-    QTest::keyClicks(focus, text);
-}
-
-// From the highlight's place to (col, row) by arrow keys.
-void arrowTo(TForm1& w, int col, int row)
-{
-    while (w.DrawGrid1->col() < col)
-        key(Qt::Key_Right);
-    while (w.DrawGrid1->col() > col)
-        key(Qt::Key_Left);
-    while (w.DrawGrid1->row() < row)
-        key(Qt::Key_Down);
-    while (w.DrawGrid1->row() > row)
-        key(Qt::Key_Up);
-}
-
-} // namespace
 
 class TstKeyboard : public QObject {
     Q_OBJECT
@@ -80,11 +50,12 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), w.DrawGrid1);
         QCOMPARE(w.roster.size(), std::size_t(3));
         key(Qt::Key_Home); // adds row 3
+        QCOMPARE(w.roster.size(), std::size_t(4));
         key(Qt::Key_Home); // and row 4
         QCOMPARE(w.roster.size(), std::size_t(5));
         // The menu key picks the row that Delete then removes.
         const CharRecord* fourth = w.roster[4].get();
-        arrowTo(w, 1, 4);
+        arrowTo(*w.DrawGrid1, 1, 4);
         key(Qt::Key_Menu);
         QCOMPARE(w.currow, 4);
         key(Qt::Key_Delete);
@@ -92,7 +63,7 @@ private slots:
         QCOMPARE(w.deleted.size(), std::size_t(1));
         QCOMPARE(w.deleted[0].get(), fourth);
 
-        arrowTo(w, 3, 3);
+        arrowTo(*w.DrawGrid1, 3, 3);
         key(Qt::Key_F2);
         FormFixture::type(QApplication::focusWidget(), QString::fromUtf8("ユキミ"));
         key(Qt::Key_Return);
@@ -117,7 +88,7 @@ private slots:
         key(Qt::Key_Return);
         // The commit reached the strip.
         QVERIFY2(w.Image1->text().startsWith(QStringLiteral("Stage1 1'23\"45,")), qPrintable(w.Image1->text()));
-        arrowTo(w, 1, 3);
+        arrowTo(*w.DrawGrid1, 1, 3);
         key(Qt::Key_Return); // lock
         const QString file = f.dir.filePath(QStringLiteral("kept.pd3"));
         f.answers << file;

@@ -1,38 +1,12 @@
 // The roster table driven by the keyboard alone, without the main window: every
 // key goes to the widget that has the focus, and the records are checked.
 
+#include "common/focuskeys.h"
 #include "common/tablefixture.h"
 
 using namespace qvr;
 
 namespace {
-
-void key(int k, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    QWidget* focus = QApplication::focusWidget();
-    QVERIFY2(focus, "no widget has the focus");
-    QTest::keyClick(focus, static_cast<Qt::Key>(k), modifiers);
-}
-
-void typeText(const QString& text)
-{
-    QWidget* focus = QApplication::focusWidget();
-    QVERIFY2(focus, "no widget has the focus");
-    QTest::keyClicks(focus, text);
-}
-
-// From the highlight's place to (col, row) by arrow keys.
-void arrowTo(TableFixture& h, int col, int row)
-{
-    while (h.grid->col() < col)
-        key(Qt::Key_Right);
-    while (h.grid->col() > col)
-        key(Qt::Key_Left);
-    while (h.grid->row() < row)
-        key(Qt::Key_Down);
-    while (h.grid->row() > row)
-        key(Qt::Key_Up);
-}
 
 // Everything a click on a cell can change, side by side.
 QStringList afterClick(TableFixture& h)
@@ -102,7 +76,7 @@ private slots:
         }
         TableFixture h;
         prepare(h, static_cast<ViewMode>(view));
-        arrowTo(h, col, 2);
+        arrowTo(*h.grid, col, 2);
         // Moving the highlight alone picks no record.
         QCOMPARE(h.sheet.currow, 1);
         QCOMPARE(h.sheet.currec, h.sheet.roster[0].get());
@@ -114,7 +88,7 @@ private slots:
     {
         TableFixture h;
         prepare(h, ViewMode::Ep1);
-        arrowTo(h, 6, 1);
+        arrowTo(*h.grid, 6, 1);
         key(Qt::Key_F2);
         QCOMPARE(QApplication::focusWidget(), h.editors->ME1);
         typeText(QStringLiteral("12345"));
@@ -134,7 +108,7 @@ private slots:
     {
         TableFixture h;
         h.grid->setFocus();
-        arrowTo(h, LockColumn, 2);
+        arrowTo(*h.grid, LockColumn, 2);
         key(Qt::Key_Return);
         QCOMPARE(h.rec(2).lock, 1);
         key(Qt::Key_Right);
@@ -168,7 +142,7 @@ private slots:
         h.rec(1).wtype = 3;
         h.grid->setFocus();
         QListWidget* picker = col == IdColumn ? h.editors->LBID : h.editors->LBType;
-        arrowTo(h, col, 1);
+        arrowTo(*h.grid, col, 1);
         key(Qt::Key_F2);
         QVERIFY(picker->isVisible());
         QCOMPARE(QApplication::focusWidget(), picker);
@@ -204,7 +178,7 @@ private slots:
         rec.ep2time[2] = 65;
         rec.nocount = 1; // keeps the best pass from marking the times
         h.grid->setFocus();
-        arrowTo(h, col, 1);
+        arrowTo(*h.grid, col, 1);
         key(Qt::Key_F2);
         QLineEdit* editor = h.editors->ME1;
         const QString opening = editor->displayText();
@@ -235,7 +209,7 @@ private slots:
         QFETCH(int, modifiers);
         TableFixture h;
         prepare(h, ViewMode::State);
-        arrowTo(h, LockColumn, 2);
+        arrowTo(*h.grid, LockColumn, 2);
         key(press, Qt::KeyboardModifiers(modifiers));
         // The row is now the one the row operations act on; the right click toggles nothing.
         QCOMPARE(h.sheet.currow, 2);
