@@ -41,7 +41,10 @@ public:
         grid->setDrawCell([this](QPainter& p, int c, int r, const QRect& rect) { table->drawCell(p, c, r, rect); });
         QObject::connect(
             grid, &qvr::DrawGrid::mouseDown, &pane, [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
-                qvr::guard([&] { table->press(b, x, y); });
+                qvr::guard([&] {
+                    if (const int col = table->press(b, x, y); col >= 0)
+                        pressedCol = col;
+                });
             });
         qvr::setErrorReportHook([this](const QString& text) { reports << text; });
         pane.resize(900, 400); // room for the rows the tests draw
@@ -89,6 +92,7 @@ public:
     qvr::RosterSheet sheet;
     std::vector<QPixmap> emblems = qvr::sectionEmblems(1.0);
     QStringList reports;
+    int pressedCol = -1; // the column of the last press on a body cell, kept as the window keeps it
     QWidget pane;
     qvr::DrawGrid* grid = nullptr;
     QPlainTextEdit* memo = nullptr;
