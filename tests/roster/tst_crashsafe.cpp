@@ -24,6 +24,11 @@ using namespace qvr;
 
 namespace {
 
+// Rosters large enough that a write goes out in several chunks, so that kills
+// land between them as well as in the sync and the rename.
+constexpr int OLD_CHARACTERS = 1000;
+constexpr int NEW_CHARACTERS = 3000;
+
 Roster largeRoster(int characters, char fill)
 {
     Roster r = makeRoster(1);
@@ -47,6 +52,10 @@ void csvWriter(const std::string& path, const Roster& roster) { exportCsv(path, 
 bool killedWriteLeavesOldOrNew(Writer writer, const std::string& path, const Roster& next, const std::string& oldBytes,
     const std::string& newBytes, int trials)
 {
+    if (newBytes.size() < 3 * AtomicFileWriter::CHUNK) {
+        qWarning("the new file (%zu bytes) goes out in fewer than three chunks", newBytes.size());
+        return false;
+    }
     QElapsedTimer clock;
     clock.start();
     pid_t probe = fork();
@@ -105,8 +114,8 @@ private slots:
     {
         QTemporaryDir dir;
         const std::string path = dir.filePath("roster.pd3").toStdString();
-        const Roster older = largeRoster(2000, 'o');
-        const Roster newer = largeRoster(6000, 'n');
+        const Roster older = largeRoster(OLD_CHARACTERS, 'o');
+        const Roster newer = largeRoster(NEW_CHARACTERS, 'n');
         QVERIFY(
             killedWriteLeavesOldOrNew(saveWriter, path, newer, serializeRoster(older), serializeRoster(newer), 200));
     }
@@ -115,8 +124,8 @@ private slots:
     {
         QTemporaryDir dir;
         const std::string path = dir.filePath("roster.cvs").toStdString();
-        const Roster newer = largeRoster(6000, 'n');
-        const std::string oldBytes = joinLines(csvLines(largeRoster(2000, 'o')));
+        const Roster newer = largeRoster(NEW_CHARACTERS, 'n');
+        const std::string oldBytes = joinLines(csvLines(largeRoster(OLD_CHARACTERS, 'o')));
         QVERIFY(killedWriteLeavesOldOrNew(csvWriter, path, newer, oldBytes, joinLines(csvLines(newer)), 200));
     }
 

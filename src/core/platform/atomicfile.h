@@ -29,6 +29,9 @@ public:
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
+    // The size in which the buffer goes out to the file.
+    static constexpr std::size_t CHUNK = std::size_t{256} * 1024;
+
     // Bytes appended here are written out by pieceDone() and commit().
     std::string& buffer() { return buffer_; }
     // Writes the buffer out once it holds a chunk's worth; throws errWrite.
@@ -42,7 +45,6 @@ public:
     void commit();
 
 private:
-    static constexpr std::size_t CHUNK = std::size_t{256} * 1024;
     void drain();
     void writeOut(std::string_view bytes);
 
