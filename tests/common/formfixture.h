@@ -3,6 +3,7 @@
 // own, with a settings file of the test's choosing, and drives it like a user.
 
 #include "app/tform1.h"
+#include "common/focuskeys.h"
 #include "platform/errorreport.h"
 #include "platform/filedialog.h"
 #include "platform/programpath.h"
@@ -93,20 +94,6 @@ public:
     {
         const QPoint at = form->DrawGrid1->viewport()->mapTo(form.get(), cellCenter(col, row));
         QTest::mouseDClick(form->windowHandle(), Qt::LeftButton, {}, at);
-    }
-    // Types text as key presses that carry it, one character (or surrogate pair) each,
-    // the way an input method delivers what QTest's ASCII keys cannot.
-    static void type(QWidget* widget, const QString& text)
-    {
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            qsizetype len = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-            const QString ch = text.mid(i, len);
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, ch);
-            QApplication::sendEvent(widget, &press);
-            QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, ch);
-            QApplication::sendEvent(widget, &release);
-            i += len - 1;
-        }
     }
     void keyUpInGrid(Qt::Key key)
     {

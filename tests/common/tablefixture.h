@@ -3,6 +3,7 @@
 // with the grid's paint and press handlers wired as the window wires them, shown
 // under the offscreen platform and driven like a user.
 
+#include "common/focuskeys.h"
 #include "platform/errorreport.h"
 #include "platform/windowfonts.h"
 #include "roster/rostersheet.h"
@@ -64,19 +65,6 @@ public:
     {
         const QPoint at = grid->viewport()->mapTo(&pane, grid->cellRect(col, row).center());
         QTest::mouseDClick(pane.windowHandle(), Qt::LeftButton, {}, at);
-    }
-    // Text as an input method delivers it, one character (or surrogate pair) a key.
-    static void type(QWidget* widget, const QString& text)
-    {
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const qsizetype len = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-            const QString ch = text.mid(i, len);
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, ch);
-            QApplication::sendEvent(widget, &press);
-            QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, ch);
-            QApplication::sendEvent(widget, &release);
-            i += len - 1;
-        }
     }
     qvr::CharRecord& rec(int row) { return *sheet.roster[static_cast<std::size_t>(row)]; }
     // Ten more rows after the start-up roster's, rows 1 to 10 holding section IDs 0 to 9.

@@ -18,7 +18,7 @@ private slots:
         h.click(NameColumn, 1);
         QVERIFY(h.editors->ME1->hasFocus());
         QCOMPARE(h.editors->ME1->width(), 120);
-        TableFixture::type(h.editors->ME1, QString::fromUtf8("ユキミ"));
+        typeAsInputMethod(h.editors->ME1, QString::fromUtf8("ユキミ"));
         QTest::keyClick(h.editors->ME1, Qt::Key_Return);
         QVERIFY(!h.editors->ME1->isVisible());
         QCOMPARE(std::string(h.rec(1).nameText()), *cp932::encode(u"ユキミ"));
@@ -29,7 +29,7 @@ private slots:
     {
         TableFixture h;
         h.click(NameColumn, 1);
-        TableFixture::type(h.editors->ME1, QString::fromUtf8("あいうえおかきくけこ")); // ten double-byte characters
+        typeAsInputMethod(h.editors->ME1, QString::fromUtf8("あいうえおかきくけこ")); // ten double-byte characters
         QCOMPARE(h.editors->ME1->text(), QString::fromUtf8("あいうえおかきくけ"));
         QTest::keyClicks(h.editors->ME1, QStringLiteral("z"));
         QCOMPARE(h.editors->ME1->text().size(), 9);
@@ -38,7 +38,7 @@ private slots:
 
         h.click(NameColumn, 2);
         QTest::keyClicks(h.editors->ME1, QStringLiteral("abcdefghijklmnopq")); // 17 bytes
-        TableFixture::type(h.editors->ME1, QString::fromUtf8("あ")); // would make 19
+        typeAsInputMethod(h.editors->ME1, QString::fromUtf8("あ")); // would make 19
         QTest::keyClicks(h.editors->ME1, QStringLiteral("r"));
         QTest::keyClick(h.editors->ME1, Qt::Key_Return);
         QCOMPARE(std::string(h.rec(2).nameText()), std::string("abcdefghijklmnopqr"));
@@ -48,7 +48,7 @@ private slots:
     {
         TableFixture h;
         h.click(NameColumn, 1);
-        TableFixture::type(h.editors->ME1, QString::fromUtf8("a😀é b"));
+        typeAsInputMethod(h.editors->ME1, QString::fromUtf8("a😀é b"));
         QCOMPARE(h.editors->ME1->text(), QStringLiteral("a b"));
         QTest::keyClick(h.editors->ME1, Qt::Key_Return);
         QCOMPARE(std::string(h.rec(1).nameText()), std::string("a b"));
@@ -244,7 +244,7 @@ private slots:
         h.click(NumberColumn, 1);
         h.memo->setFocus();
         h.memo->selectAll();
-        TableFixture::type(h.memo, QString::fromUtf8("一行目"));
+        typeAsInputMethod(h.memo, QString::fromUtf8("一行目"));
         QTest::keyClick(h.memo, Qt::Key_Return);
         QTest::keyClicks(h.memo, QStringLiteral("two"));
         h.click(NumberColumn, 2);

@@ -65,7 +65,7 @@ private slots:
 
         arrowTo(*w.DrawGrid1, 3, 3);
         key(Qt::Key_F2);
-        FormFixture::type(QApplication::focusWidget(), QString::fromUtf8("ユキミ"));
+        typeAsInputMethod(QApplication::focusWidget(), QString::fromUtf8("ユキミ"));
         key(Qt::Key_Return);
         key(Qt::Key_Right);
         key(Qt::Key_F2); // section ID
