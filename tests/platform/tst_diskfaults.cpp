@@ -2,11 +2,9 @@
 // limit and into a folder it may not write: the error is raised, the file that was
 // there keeps its bytes, and no temporary is left beside it.
 
-#include "interchange/exports.h"
+#include "common/writetargets.h"
 #include "platform/atomicfile.h"
 #include "platform/error.h"
-#include "roster/rosterfile.h"
-#include "settings/profilefile.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -27,36 +25,10 @@ using namespace qvr;
 namespace {
 
 enum class Fault { FullDevice, SizeLimit, ReadOnlyFolder };
-enum class Target { Roster, Csv, Html, Xml, Settings };
 
 const char OLD_BYTES[] = "the file as it was";
 constexpr int CANNOT_SET_UP = 77;
-
-Roster largeRoster()
-{
-    Roster r = makeRoster(1);
-    for (int k = 0; k < 3000; ++k) {
-        RecordPtr rec = makeRecord();
-        rec->setName(std::to_string(k));
-        rec->memo.assign(200, 'm');
-        r.push_back(std::move(rec));
-    }
-    return r;
-}
-
-void write(Target target, const std::string& path, const std::string& headPath)
-{
-    static const Roster roster = largeRoster();
-    ExportOptions all;
-    all.outStatus = all.outMemo = true;
-    switch (target) {
-    case Target::Roster: saveRoster(path, roster); break;
-    case Target::Csv: exportCsv(path, roster); break;
-    case Target::Html: exportHtml(path, roster, all, headPath); break;
-    case Target::Xml: exportXml(path, roster, all); break;
-    case Target::Settings: writeMainSettings(path, MainSettings{"alarm.wav", std::string(300, 'p') + ".pd3", 1}); break;
-    }
-}
+const MainSettings SETTINGS{"alarm.wav", std::string(300, 'p') + ".pd3", 1};
 
 std::string expectedError(Target target, Fault fault, const std::string& path)
 {
@@ -109,10 +81,8 @@ private slots:
         QTest::addColumn<Target>("target");
         const std::pair<const char*, Fault> faults[] = {{"full device", Fault::FullDevice},
             {"size limit", Fault::SizeLimit}, {"read-only folder", Fault::ReadOnlyFolder}};
-        const std::pair<const char*, Target> targets[] = {{"roster", Target::Roster}, {"csv", Target::Csv},
-            {"html", Target::Html}, {"xml", Target::Xml}, {"settings", Target::Settings}};
         for (auto [faultName, fault] : faults)
-            for (auto [targetName, target] : targets)
+            for (auto [targetName, target] : WRITE_TARGETS)
                 QTest::addRow("%s, %s", faultName, targetName) << fault << target;
     }
 
@@ -160,7 +130,7 @@ private slots:
 
             std::string outcome = "no error raised";
             try {
-                write(target, path, head);
+                writeTarget(target, path, head, SETTINGS);
             } catch (const Error& e) {
                 outcome = e.what();
             }

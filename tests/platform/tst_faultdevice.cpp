@@ -3,13 +3,11 @@
 // device stands in for the system's calls (ScopedFileIo), so these run anywhere and
 // without root; tst_diskfaults meets the same faults on real devices.
 
-#include "interchange/exports.h"
+#include "common/writetargets.h"
 #include "interchange/ver2import.h"
 #include "platform/atomicfile.h"
 #include "platform/error.h"
 #include "platform/fileio.h"
-#include "roster/rosterfile.h"
-#include "settings/profilefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,40 +22,9 @@ using namespace qvr;
 namespace {
 
 enum class Fault { FullAtOnce, FullHalfWay, SizeLimit, SyncFails };
-enum class Target { Roster, Csv, Html, Xml, Settings };
 
 const QByteArray OLD_BYTES = "the file as it was";
-
-Roster largeRoster()
-{
-    Roster r = makeRoster(1);
-    for (int k = 0; k < 3000; ++k) {
-        RecordPtr rec = makeRecord();
-        rec->setName(std::to_string(k));
-        rec->memo = std::string(200, 'm');
-        r.push_back(std::move(rec));
-    }
-    return r;
-}
-
-const Roster& roster()
-{
-    static const Roster r = largeRoster();
-    return r;
-}
-
-void write(Target target, const std::string& path, const std::string& headPath)
-{
-    ExportOptions all;
-    all.outStatus = all.outMemo = true;
-    switch (target) {
-    case Target::Roster: saveRoster(path, roster()); break;
-    case Target::Csv: exportCsv(path, roster()); break;
-    case Target::Html: exportHtml(path, roster(), all, headPath); break;
-    case Target::Xml: exportXml(path, roster(), all); break;
-    case Target::Settings: writeMainSettings(path, MainSettings{"alarm.wav", "last.pd3", 1}); break;
-    }
-}
+const MainSettings SETTINGS{"alarm.wav", "last.pd3", 1};
 
 // A device that takes `room` bytes and then fails with `error`, or whose sync fails.
 FileIo failingDevice(Fault fault)
@@ -117,11 +84,9 @@ private slots:
     {
         QTest::addColumn<Target>("target");
         QTest::addColumn<Fault>("fault");
-        const std::pair<const char*, Target> targets[] = {{"roster", Target::Roster}, {"csv", Target::Csv},
-            {"html", Target::Html}, {"xml", Target::Xml}, {"settings", Target::Settings}};
         const std::pair<const char*, Fault> faults[] = {{"full at once", Fault::FullAtOnce},
             {"full half-way", Fault::FullHalfWay}, {"size limit", Fault::SizeLimit}, {"sync fails", Fault::SyncFails}};
-        for (auto [tname, target] : targets)
+        for (auto [tname, target] : WRITE_TARGETS)
             for (auto [fname, fault] : faults)
                 QTest::addRow("%s, %s", tname, fname) << target << fault;
     }
@@ -144,7 +109,7 @@ private slots:
         {
             ScopedFileIo device(failingDevice(fault));
             try {
-                write(target, path.toStdString(), head.toStdString());
+                writeTarget(target, path.toStdString(), head.toStdString(), SETTINGS);
             } catch (const Error& e) {
                 message = e.what();
             }
@@ -165,7 +130,7 @@ private slots:
         QCOMPARE(left, (QStringList{"defhead.htm", "target.out"}));
 
         // The same write on the system's device goes through.
-        write(target, path.toStdString(), head.toStdString());
+        writeTarget(target, path.toStdString(), head.toStdString(), SETTINGS);
         QVERIFY(bytesOf(path) != OLD_BYTES);
     }
 
@@ -181,7 +146,7 @@ private slots:
         QFETCH(int, good);
         QTemporaryDir dir;
         const std::string rosterPath = dir.filePath(QStringLiteral("a.pd3")).toStdString();
-        saveRoster(rosterPath, roster());
+        saveRoster(rosterPath, largeRoster());
         const std::string ver2Path = dir.filePath(QStringLiteral("b.pd2")).toStdString();
         {
             QFile f(QString::fromStdString(ver2Path));
@@ -204,7 +169,7 @@ private slots:
 
         // Without the fault the same files read whole.
         QCOMPARE(loadRoster(rosterPath, loaded), LoadResult::Loaded);
-        QCOMPARE(loaded.size(), roster().size());
+        QCOMPARE(loaded.size(), largeRoster().size());
         QVERIFY(importVer2(ver2Path, imported));
         QCOMPARE(imported.size(), std::size_t(1) + VER2_SLOT_COUNT);
     }
@@ -223,7 +188,7 @@ private slots:
         {
             ScopedFileIo device(readsFailingAfter(0));
             try {
-                exportHtml(out, roster(), ExportOptions{}, head);
+                exportHtml(out, largeRoster(), ExportOptions{}, head);
             } catch (const Error& e) {
                 message = e.what();
             }
