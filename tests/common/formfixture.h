@@ -84,31 +84,15 @@ public:
         return *form;
     }
 
-    QPoint cellCenter(int col, int row) const { return form->DrawGrid1->cellRect(col, row).center(); }
     void click(int col, int row, Qt::MouseButton button = Qt::LeftButton)
     {
-        QTest::mouseClick(form->DrawGrid1->viewport(), button, {}, cellCenter(col, row));
-    }
-    // Through the window, so the second press arrives as the platform sends it.
-    void doubleClick(int col, int row)
-    {
-        const QPoint at = form->DrawGrid1->viewport()->mapTo(form.get(), cellCenter(col, row));
-        QTest::mouseDClick(form->windowHandle(), Qt::LeftButton, {}, at);
+        QTest::mouseClick(form->DrawGrid1->viewport(), button, {}, form->DrawGrid1->cellRect(col, row).center());
     }
     void keyUpInGrid(Qt::Key key)
     {
         form->DrawGrid1->setFocus();
         QTest::keyClick(form->DrawGrid1, key);
     }
-    // Ten more rows after the start-up roster's, rows 1 to 10 holding section IDs 0 to 9.
-    void addRowForEverySectionId()
-    {
-        for (int i = 0; i < 10; ++i)
-            form->appendRecord();
-        for (int r = 1; r <= 10; ++r)
-            form->roster[static_cast<std::size_t>(r)]->id = r - 1;
-    }
-
     QTemporaryDir dir;
     std::unique_ptr<TForm1> form;
     QStringList reports;

@@ -67,15 +67,6 @@ public:
         QTest::mouseDClick(pane.windowHandle(), Qt::LeftButton, {}, at);
     }
     qvr::CharRecord& rec(int row) { return *sheet.roster[static_cast<std::size_t>(row)]; }
-    // Ten more rows after the start-up roster's, rows 1 to 10 holding section IDs 0 to 9.
-    void addRowForEverySectionId()
-    {
-        for (int i = 0; i < 10; ++i)
-            sheet.appendRecord();
-        for (int r = 1; r <= 10; ++r)
-            rec(r).id = r - 1;
-    }
-
     // The document outlives the widgets, which may still store an edit as they go.
     qvr::RosterSheet sheet;
     std::vector<QPixmap> emblems = qvr::sectionEmblems(1.0);

@@ -7,6 +7,7 @@
 
 #include "common/devicepixels.h"
 #include "common/formfixture.h"
+#include "common/sectionrows.h"
 #include "common/tablefixture.h"
 #include "view/emblems.h"
 
@@ -76,7 +77,7 @@ private slots:
         QFETCH(qreal, ratio);
         FormFixture f;
         TForm1& w = f.start();
-        f.addRowForEverySectionId();
+        addRowForEverySectionId(f.form->rosterSheet);
         w.roster[1]->ep1time[0] = 125;
         w.roster[1]->ep2time[0] = 125;
         recomputeEp1Best(w.roster, w.best);

@@ -1,6 +1,7 @@
 // What the roster table shows: the headers, the cell texts, their placement and
 // the emblems, on the table alone.
 
+#include "common/sectionrows.h"
 #include "common/tablefixture.h"
 #include "platform/cp932.h"
 #include "view/emblems.h"
@@ -142,7 +143,7 @@ private slots:
     void emblemsAreDrawnInTheirColours()
     {
         TableFixture t;
-        t.addRowForEverySectionId();
+        addRowForEverySectionId(t.sheet);
         t.rec(11).id = 10;
         t.rec(12).id = -3;
         const QImage shot = t.grid->viewport()->grab().toImage();
