@@ -5,6 +5,24 @@
 
 namespace qvr {
 
+// Under the address sanitizer the program's own allocators step aside and every
+// block comes from the heap, where the sanitizer watches its bounds and its reuse.
+#if defined(__SANITIZE_ADDRESS__)
+#define QVR_BULK_ALLOCATORS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QVR_BULK_ALLOCATORS 0
+#endif
+#endif
+#ifndef QVR_BULK_ALLOCATORS
+#define QVR_BULK_ALLOCATORS 1
+#endif
+inline constexpr bool BULK_ALLOCATORS = QVR_BULK_ALLOCATORS != 0;
+
+// Pages of a mapped block are mapped ahead in steps of this size (not all at once:
+// a damaged file may promise more than it holds); smaller blocks are not mapped.
+inline constexpr std::size_t POPULATE_STEP = std::size_t(1) << 20;
+
 // Fresh memory of `bytes` bytes, in large pages where the system offers them, whose
 // pages populate() maps ahead of their first writes: one call per step instead of
 // a page fault per page. Null when the system refuses.

@@ -12,7 +12,7 @@
 namespace qvr {
 
 // The buffer is on the heap, large enough that the reads cost few system calls.
-FileReader::FileReader(const std::string& path) : storage_(new char[BUFFER_SIZE]), buffer_(storage_.get())
+FileReader::FileReader(const std::string& path) : storage_(new char[BUFFER_SIZE])
 {
     // Non-blocking, so that a FIFO given as the file cannot hang the open.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -50,7 +50,7 @@ std::size_t FileReader::readSome(char* dst, std::size_t n)
 bool FileReader::refill()
 {
     begin_ = 0;
-    end_ = readSome(buffer_, BUFFER_SIZE);
+    end_ = readSome(storage_.get(), BUFFER_SIZE);
     return end_ > 0;
 }
 
@@ -69,7 +69,7 @@ bool FileReader::readSlow(char* dst, std::size_t n)
             if (begin_ == end_ && !refill())
                 return false;
             take = std::min(n, end_ - begin_);
-            std::memcpy(dst, buffer_ + begin_, take);
+            std::memcpy(dst, storage_.get() + begin_, take);
             begin_ += take;
         }
         dst += take;
@@ -79,27 +79,22 @@ bool FileReader::readSlow(char* dst, std::size_t n)
     return true;
 }
 
-} // namespace qvr
-
-namespace qvr {
-
 const char* FileReader::takeSlow(std::size_t n)
 {
     if (fd_ < 0 || failed_ || n > BUFFER_SIZE)
         return nullptr;
-    if (end_ - begin_ < n) {
-        // The unread rest moves to the front and the buffer is filled up behind it.
-        std::memmove(buffer_, buffer_ + begin_, end_ - begin_);
-        end_ -= begin_;
-        begin_ = 0;
-        while (end_ < n) {
-            const std::size_t got = readSome(buffer_ + end_, BUFFER_SIZE - end_);
-            if (got == 0)
-                return nullptr;
-            end_ += got;
-        }
+    // The unread rest moves to the front and the buffer is filled up behind it.
+    char* buffer = storage_.get();
+    std::memmove(buffer, buffer + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+    while (end_ < n) {
+        const std::size_t got = readSome(buffer + end_, BUFFER_SIZE - end_);
+        if (got == 0)
+            return nullptr;
+        end_ += got;
     }
-    const char* p = buffer_ + begin_;
+    const char* p = buffer;
     consume(n);
     return p;
 }

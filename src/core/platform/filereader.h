@@ -32,7 +32,7 @@ public:
     {
         if (end_ - begin_ < n)
             return readSlow(dst, n);
-        std::memcpy(dst, buffer_ + begin_, n);
+        std::memcpy(dst, storage_.get() + begin_, n);
         consume(n);
         return true;
     }
@@ -44,7 +44,7 @@ public:
     {
         if (end_ - begin_ < n)
             return takeSlow(n);
-        const char* p = buffer_ + begin_;
+        const char* p = storage_.get() + begin_;
         consume(n);
         return p;
     }
@@ -66,7 +66,6 @@ private:
     bool failed_ = false;
     std::size_t remaining_ = 0;
     std::unique_ptr<char[]> storage_;
-    char* buffer_;
     std::size_t begin_ = 0; // unread bytes of the buffer: [begin_, end_)
     std::size_t end_ = 0;
 };

@@ -17,18 +17,8 @@ namespace qvr {
 // a large roster, faulted in one at a time, cost more than reading the file; not
 // all at once, since a damaged file may promise more records than it holds).
 // Each thread keeps its own slots, so no lock is needed. Under the address
-// sanitizer every record is a block of its own again, so that a use after free
-// is still caught.
-#if defined(__SANITIZE_ADDRESS__)
-#define QVR_RECORD_SLABS 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QVR_RECORD_SLABS 0
-#endif
-#endif
-#ifndef QVR_RECORD_SLABS
-#define QVR_RECORD_SLABS 1
-#endif
+// sanitizer every record is a block of its own again (BULK_ALLOCATORS), so that a
+// use after free is still caught.
 
 namespace {
 
@@ -42,7 +32,6 @@ struct FreeSlot {
 [[maybe_unused]] thread_local char* slabEnd = nullptr;
 [[maybe_unused]] thread_local char* slabPopulated = nullptr; // end of the pages mapped ahead
 [[maybe_unused]] constexpr std::size_t SLOTS_PER_SLAB = 1024;
-[[maybe_unused]] constexpr std::size_t MAPPED_SLAB_BYTES = std::size_t(1) << 20;
 
 // A new slab of `count` slots becomes the one in use; what was left of the old one
 // joins the free slots.
@@ -53,7 +42,7 @@ struct FreeSlot {
         ++freeSlotCount;
     }
     const std::size_t bytes = count * sizeof(CharRecord);
-    void* slab = bytes >= MAPPED_SLAB_BYTES ? mapUnpopulated(bytes) : nullptr;
+    void* slab = bytes >= POPULATE_STEP ? mapUnpopulated(bytes) : nullptr;
     const bool mapped = slab != nullptr;
     if (!slab)
         slab = ::operator new(bytes);
@@ -64,8 +53,7 @@ struct FreeSlot {
 
 [[maybe_unused]] void populateSlabStep()
 {
-    const std::size_t step =
-        std::min<std::size_t>(MAPPED_SLAB_BYTES, static_cast<std::size_t>(slabEnd - slabPopulated));
+    const std::size_t step = std::min<std::size_t>(POPULATE_STEP, static_cast<std::size_t>(slabEnd - slabPopulated));
     populate(slabPopulated, step);
     slabPopulated += step;
 }
@@ -74,7 +62,7 @@ struct FreeSlot {
 
 void* CharRecord::operator new(std::size_t size)
 {
-    if (!QVR_RECORD_SLABS || size != sizeof(CharRecord))
+    if (!BULK_ALLOCATORS || size != sizeof(CharRecord))
         return ::operator new(size);
     if (FreeSlot* slot = freeSlots) {
         freeSlots = slot->next;
@@ -92,7 +80,7 @@ void* CharRecord::operator new(std::size_t size)
 
 void CharRecord::operator delete(void* p, std::size_t size) noexcept
 {
-    if (!QVR_RECORD_SLABS || size != sizeof(CharRecord)) {
+    if (!BULK_ALLOCATORS || size != sizeof(CharRecord)) {
         ::operator delete(p);
         return;
     }
@@ -102,7 +90,7 @@ void CharRecord::operator delete(void* p, std::size_t size) noexcept
 
 void CharRecord::reserve(std::size_t count)
 {
-    if (!QVR_RECORD_SLABS)
+    if (!BULK_ALLOCATORS)
         return;
     const std::size_t room = freeSlotCount + static_cast<std::size_t>(slabEnd - slabNext) / sizeof(CharRecord);
     if (count > room)

@@ -10,19 +10,6 @@
 
 namespace qvr {
 
-// Under the address sanitizer every block comes from the heap, where it watches
-// the bounds.
-#if defined(__SANITIZE_ADDRESS__)
-#define QVR_MAPPED_MEMO_BLOCKS 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QVR_MAPPED_MEMO_BLOCKS 0
-#endif
-#endif
-#ifndef QVR_MAPPED_MEMO_BLOCKS
-#define QVR_MAPPED_MEMO_BLOCKS 1
-#endif
-
 namespace {
 
 // The mapping of the last large block given back, kept for the next load: its pages
@@ -39,7 +26,7 @@ thread_local SpareMapping spare;
 MemoText::Block* MemoText::Block::make(std::size_t capacity)
 {
     const std::size_t bytes = sizeof(Block) + capacity;
-    if (!QVR_MAPPED_MEMO_BLOCKS || bytes < POPULATE_STEP) {
+    if (!BULK_ALLOCATORS || bytes < POPULATE_STEP) {
         Block* b = ::new (::operator new(bytes)) Block;
         b->capacity_ = b->populated_ = capacity;
         return b;

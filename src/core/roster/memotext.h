@@ -86,9 +86,7 @@ public:
 private:
     friend class MemoText;
     // A large block is a mapping of its own whose pages are mapped ahead of the
-    // pieces in steps (not all at once: a damaged file may promise more than it
-    // holds), which costs less than a page fault per page.
-    static constexpr std::size_t POPULATE_STEP = std::size_t(1) << 20;
+    // pieces in steps (POPULATE_STEP), which costs less than a page fault per page.
     void populateFor(std::size_t end) noexcept;
 
     std::size_t refs_ = 1;

@@ -57,18 +57,22 @@ void RosterSheet::setStatus(std::size_t index, std::int32_t value)
 
 void RosterSheet::setStageTime(Episode episode, std::size_t stage, std::int32_t seconds)
 {
-    const CharRecord before = *currec;
+    // Re-entering a best time gives it its mark back: no change.
+    bool timesChanged = false;
     if (episode == Episode::One) {
+        const auto before = currec->ep1time;
         currec->ep1time.at(stage) = seconds;
         currec->ep1time[EP1_TOTAL] = ep1StageSum(*currec);
         recomputeEp1Best(roster, best);
+        timesChanged = currec->ep1time != before;
     } else {
+        const auto before = currec->ep2time;
         currec->ep2time.at(stage) = seconds;
         currec->ep2time[EP2_TOTAL] = ep2StageSum(*currec);
         recomputeEp2Best(roster, best);
+        timesChanged = currec->ep2time != before;
     }
-    // Re-entering a best time gives it its mark back: no change.
-    if (!(*currec == before))
+    if (timesChanged)
         recordChanged();
     changed(Change::BestTimes);
 }

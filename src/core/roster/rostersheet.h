@@ -42,8 +42,6 @@ public:
 
     // Changes that no Save has written since the last Load, Save or the start.
     bool modified() const { return modified_; }
-    // The start-up load is not a change either.
-    void markSaved() { modified_ = false; }
 
     // Makes `row` the current row and its record the current record; the
     // record kept alive across a load is nobody's current record any more.

@@ -201,9 +201,9 @@ int hexDigit(char c)
     return -1;
 }
 
-// Replacing the file renames over its name; a settings file that is a link to a
-// file elsewhere should stay a link, so the file behind the link is replaced.
-std::string writeTarget(const std::string& path)
+} // namespace
+
+std::string settingsWriteTarget(const std::string& path)
 {
     struct stat st { };
     if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
@@ -215,8 +215,6 @@ std::string writeTarget(const std::string& path)
     }
     return path;
 }
-
-} // namespace
 
 std::string settingsPathFor(std::string_view programPath)
 {
@@ -396,7 +394,7 @@ void ProfileFile::writeString(std::string_view section, std::string_view key, st
     if (state_ == State::Loaded && next == text_)
         return;
     try {
-        writeFileAtomically(writeTarget(path_), next);
+        writeFileAtomically(settingsWriteTarget(path_), next);
     } catch (const Error&) {
         throw errCannotWriteSettings(path_);
     }

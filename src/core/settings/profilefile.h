@@ -16,6 +16,10 @@ namespace qvr {
 // (appended when the file name has none).
 std::string settingsPathFor(std::string_view programPath);
 
+// The file a write of the settings file at `path` replaces: the file behind a
+// link, so that the link stays a link; else the path itself.
+std::string settingsWriteTarget(const std::string& path);
+
 // Longest text value a read gives, in bytes.
 constexpr std::size_t PROFILE_VALUE_MAX = 2047;
 
