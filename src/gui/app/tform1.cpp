@@ -19,10 +19,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -95,7 +92,7 @@ TForm1::TForm1()
         guard([this] { loadRoster(lastfile, false); });
 
     // 8. column widths of the 18 designed columns
-    const auto widthRow = static_cast<std::size_t>(dispmodeOf(viewMode()));
+    const auto widthRow = static_cast<std::size_t>(dispmodeOf(viewModeFrom(dispmode)));
     for (int c = 0; c < DrawGrid1->colCount(); ++c)
         DrawGrid1->setColWidth(c, colwidth[widthRow][static_cast<std::size_t>(c)]);
 
