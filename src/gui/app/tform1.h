@@ -5,7 +5,6 @@
 
 #include <QMainWindow>
 #include <array>
-#include <memory>
 #include <string>
 #include <vector>
 

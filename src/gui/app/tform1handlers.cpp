@@ -3,7 +3,6 @@
 
 #include "app/tform1.h"
 
-#include "platform/errorreport.h"
 #include "subtool/tform2.h"
 #include "view/celleditors.h"
 #include "view/drawgrid.h"
@@ -119,17 +118,8 @@ void TForm1::moveRecordDown(int i) { rosterSheet.moveRecordDown(i); }
 void TForm1::SBaddClick() { appendRecord(); }
 void TForm1::SBdelClick() { deleteRecord(currow); }
 
-void TForm1::SBupClick()
-{
-    moveRecordUp(currow);
-    repaintGrid();
-}
-
-void TForm1::SBdownClick()
-{
-    moveRecordDown(currow);
-    repaintGrid();
-}
+void TForm1::SBupClick() { moveRecordUp(currow); }
+void TForm1::SBdownClick() { moveRecordDown(currow); }
 
 void TForm1::BtnToolClick()
 {

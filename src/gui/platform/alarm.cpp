@@ -1,5 +1,7 @@
 #include "platform/alarm.h"
 
+#include "platform/qtext.h"
+
 #include <QApplication>
 #include <QAudioDevice>
 #include <QFile>
@@ -52,7 +54,7 @@ QString SoundAlarmPlayer::locate(const std::string& file)
 {
     if (file.empty())
         return {};
-    QFileInfo info(QFile::decodeName(QByteArray::fromStdString(file)));
+    QFileInfo info(fromNativePath(file));
     return info.isFile() ? info.absoluteFilePath() : QString();
 }
 

@@ -2,7 +2,6 @@
 
 #include "platform/windowfonts.h"
 
-#include <QApplication>
 #include <QFont>
 #include <QWidget>
 #include <QWindow>

@@ -2,8 +2,6 @@
 
 #include "platform/cp932.h"
 
-#include <QFile>
-
 namespace qvr {
 
 QString fromCp932(std::string_view bytes)
@@ -17,10 +15,6 @@ std::optional<std::string> toCp932(const QString& text)
     return cp932::encode(
         std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
 }
-
-QString fromNativePath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
-
-std::string toNativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 QString memoToEditor(std::string_view bytes)
 {

@@ -2,6 +2,7 @@
 // Code page 932 bytes to and from the toolkit's strings, and the guards that keep
 // editors from taking what the code page cannot hold.
 
+#include <QFile>
 #include <QString>
 #include <QValidator>
 #include <optional>
@@ -14,9 +15,16 @@ QString fromCp932(std::string_view bytes);
 // Nothing when a character has no code page 932 form.
 std::optional<std::string> toCp932(const QString& text);
 
-// Native 8-bit file names (this platform's own encoding) to and from the toolkit.
-QString fromNativePath(const std::string& path);
-std::string toNativePath(const QString& path);
+// Native 8-bit file names (this platform's own encoding) to and from the toolkit;
+// inline, so that the sound module has them without the code page's converter.
+inline QString fromNativePath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+inline std::string toNativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// The program's own ASCII texts (names, time texts) as the toolkit's strings.
+inline QString fromLatin1View(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // Memo text: the record keeps CR LF, the toolkit's text boxes LF.
 QString memoToEditor(std::string_view bytes);

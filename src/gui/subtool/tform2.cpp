@@ -70,8 +70,6 @@ QPixmap loudspeaker(int ratio)
     return pm;
 }
 
-QString latin1(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
-
 } // namespace
 
 // Accepts the program's own texts, any edit that shortens the text, and typing
@@ -257,7 +255,7 @@ void TForm2::Button1Click()
     // 8-bit form of it. A text without digits throws before anything changes.
     const std::int32_t length = qvr::textToTime(MaskEdit1->text().toStdString());
     timerlength = length;
-    MaskEdit1->setText(latin1(qvr::timeToText(timerlength)));
+    MaskEdit1->setText(qvr::fromLatin1View(qvr::timeToText(timerlength)));
     // A range of 0..0 would show the toolkit's busy animation; a zero length keeps an empty bar.
     ProgBar1->setMaximum(std::max(timerlength, std::int32_t{1}));
     ProgBar1->setValue(0);
@@ -301,5 +299,5 @@ void TForm2::Edit1Change()
     if (!name)
         return; // only a text set past the validator can hold what the code page cannot
     const int r = qvr::nameToSectionId(*name, CBB->isChecked(), CBType->currentIndex());
-    Edit2->setText(latin1(qvr::SECTION_ID_NAMES[static_cast<std::size_t>(r)]));
+    Edit2->setText(qvr::fromLatin1View(qvr::SECTION_ID_NAMES[static_cast<std::size_t>(r)]));
 }

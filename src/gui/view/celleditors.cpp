@@ -88,7 +88,7 @@ QListWidget* makePicker(QWidget& pane, const char* name, QSize size, const std::
     list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (auto n : names) {
-        auto* item = new QListWidgetItem(QString::fromLatin1(n.data(), static_cast<qsizetype>(n.size())), list);
+        auto* item = new QListWidgetItem(fromLatin1View(n), list);
         item->setSizeHint(QSize(size.width() - 4, 11));
     }
     list->setFixedSize(size);
@@ -318,7 +318,6 @@ void CellEditors::ME1Exit()
         }
     }
     dropEditor();
-    grid_.viewport()->update();
 }
 
 void CellEditors::LBTypeMouseUp(QListWidget* sender, Qt::MouseButton button)
@@ -330,7 +329,6 @@ void CellEditors::LBTypeMouseUp(QListWidget* sender, Qt::MouseButton button)
             sheet_.setSectionId(sender->currentRow());
     }
     sender->hide();
-    grid_.viewport()->update();
     grid_.setFocus(Qt::OtherFocusReason);
 }
 

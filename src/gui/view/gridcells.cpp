@@ -14,12 +14,10 @@ const char* const COMMON_HEADS[] = {"No", "L", "C", "Name", "ID", "Type"};
 const char* const STATE_HEADS[] = {"Lv", "HP", "TP", "DEF", "STR", "MIND", "EVE", "DEX", "LUK"};
 constexpr int STATE_VALUES = 9;
 
-QString latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
-
 template <std::size_t N>
 QString nameAt(const std::array<std::string_view, N>& names, int index)
 {
-    return index >= 0 && static_cast<std::size_t>(index) < N ? latin1(names[static_cast<std::size_t>(index)])
+    return index >= 0 && static_cast<std::size_t>(index) < N ? fromLatin1View(names[static_cast<std::size_t>(index)])
                                                              : QString();
 }
 
@@ -78,8 +76,8 @@ QString cellText(const CharRecord& rec, ViewMode view, int col, int row)
         return {};
     const auto at = static_cast<std::size_t>(i);
     switch (view) {
-    case ViewMode::Ep1: return latin1(TimeText(rec.ep1time[at]).view());
-    case ViewMode::Ep2: return latin1(TimeText(rec.ep2time[at]).view());
+    case ViewMode::Ep1: return fromLatin1View(TimeText(rec.ep1time[at]).view());
+    case ViewMode::Ep2: return fromLatin1View(TimeText(rec.ep2time[at]).view());
     case ViewMode::State: break;
     }
     return QString::number(rec.status[at]);

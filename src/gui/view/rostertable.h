@@ -33,7 +33,6 @@ public:
         RosterSheet& sheet, DrawGrid& grid, QWidget& pane, QPlainTextEdit& memo, const std::vector<QPixmap>& emblems);
 
     CellEditors& editors() { return *editors_; }
-    DrawGrid& grid() { return grid_; }
 
     ViewMode view() const { return view_; }
     // The view's columns; an open editor is hidden without a commit, since the
