@@ -55,9 +55,9 @@ void fitRowsToViewport(TForm1& form, int rows)
 
 void useRoster(std::size_t rows)
 {
-    Form1->roster = namedRoster(rows);
-    Form1->currec = Form1->roster[0].get();
-    Form1->DrawGrid1->setRowCount(static_cast<int>(Form1->roster.size()));
+    Form1->rosterSheet.roster = namedRoster(rows);
+    Form1->rosterSheet.currec = Form1->rosterSheet.roster[0].get();
+    Form1->DrawGrid1->setRowCount(static_cast<int>(Form1->rosterSheet.roster.size()));
     Form1->setViewMode(0);
     QApplication::processEvents();
 }

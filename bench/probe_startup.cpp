@@ -8,6 +8,6 @@
 int main(int argc, char** argv)
 {
     return qvr::runProgram(argc, argv, [](TForm1& form) {
-        new qvrprobe::FirstPaint(&form, [&form] { return static_cast<long>(form.roster.size()); });
+        new qvrprobe::FirstPaint(&form, [&form] { return static_cast<long>(form.rosterSheet.roster.size()); });
     });
 }

@@ -3,6 +3,8 @@
 // the file dialog offers, and closing keeps unsaved changes as a recovery copy.
 
 #include "common/formfixture.h"
+#include "view/celleditors.h"
+#include "view/rostertable.h"
 #include "interchange/tform3.h"
 #include "interchange/ver2import.h"
 #include "roster/rosterfile.h"
@@ -109,7 +111,7 @@ void act(FormFixture& f, TForm1& w, const QString& action, StillTyped& stillType
     } else if (action == "section ID picked") {
         f.click(4, 1);
         w.LBID->setCurrentRow(3);
-        w.LBTypeMouseUp(w.LBID, Qt::LeftButton);
+        w.table().editors().LBTypeMouseUp(w.LBID, Qt::LeftButton);
     } else if (action == "memo left") {
         w.Panel4->show();
         f.click(0, 1);
@@ -241,7 +243,7 @@ private slots:
         TForm1& w = f.start();
         TForm3 options(&w); // the HTML and XML exports read their options from it
         Form3 = &options;
-        w.appendRecord();
+        w.rosterSheet.appendRecord();
         QStringList filters;
         Roster before;
         std::map<QString, QByteArray> filesBefore;
@@ -253,7 +255,7 @@ private slots:
             QVERIFY(action);
             QCOMPARE(action->text(), caption);
             filters << entry.filter;
-            before = cloneRoster(w.roster);
+            before = cloneRoster(w.rosterSheet.roster);
             filesBefore = folderFiles(f);
             f.answers << (answer == "<Enter>" ? FormFixture::ENTER : f.dir.filePath(answer));
             action->trigger();
@@ -261,14 +263,14 @@ private slots:
         QCOMPARE(f.reports, report.isEmpty() ? QStringList() : QStringList{report});
         QCOMPARE(f.dialogFilters, filters);
         if (!report.isEmpty()) { // refused: neither the roster nor any file changed
-            QVERIFY(sameContent(w.roster, before));
+            QVERIFY(sameContent(w.rosterSheet.roster, before));
             QCOMPARE(folderFiles(f), filesBefore);
         }
-        QCOMPARE(w.roster.size(), std::size_t(rows));
+        QCOMPARE(w.rosterSheet.roster.size(), std::size_t(rows));
         QCOMPARE(w.DrawGrid1->rowCount(), rows);
         QTEST(w.PageControl1->tabText(0), "tab");
         QTEST(w.rosterSheet.modified(), "modified");
-        QCOMPARE(QString::fromStdString(w.lastfile), lastfile);
+        QCOMPARE(QString::fromStdString(w.rosterSheet.lastfile), lastfile);
 
         // The next start finds a roster in the file remembered.
         Form3 = nullptr;
@@ -327,7 +329,7 @@ private slots:
         TForm1& w = f.start();
         StillTyped stillTyped;
         act(f, w, action, stillTyped);
-        Roster expected = cloneRoster(w.roster);
+        Roster expected = cloneRoster(w.rosterSheet.roster);
         if (stillTyped)
             stillTyped(expected);
         const QStringList copiesBefore = f.recoveryFiles();
@@ -336,8 +338,8 @@ private slots:
         w.close();
         w.FormDestroy();
         QCOMPARE(f.reports, QStringList());
-        QVERIFY(w.roster.empty());
-        QVERIFY(f.readSettings().contains("LastFile=" + QByteArray::fromStdString(w.lastfile) + "\r\n"));
+        QVERIFY(w.rosterSheet.roster.empty());
+        QVERIFY(f.readSettings().contains("LastFile=" + QByteArray::fromStdString(w.rosterSheet.lastfile) + "\r\n"));
         // Closing writes the settings and the copy only, the roster file least of all.
         QCOMPARE(folderFiles(f), filesBefore);
         QCOMPARE(fileBytes("start.pd3"), startBytes);

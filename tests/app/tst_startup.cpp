@@ -116,15 +116,15 @@ private slots:
 
         TForm1& w = f.start();
         QCOMPARE(f.reports, report.isEmpty() ? QStringList() : QStringList{report});
-        QCOMPARE(w.roster.size(), std::size_t(rows));
+        QCOMPARE(w.rosterSheet.roster.size(), std::size_t(rows));
         QCOMPARE(w.DrawGrid1->rowCount(), rows);
         QTEST(w.PageControl1->tabText(0), "tab");
-        QTEST(QString::fromStdString(std::string(w.roster[1]->nameText())), "firstName");
+        QTEST(QString::fromStdString(std::string(w.rosterSheet.roster[1]->nameText())), "firstName");
         if (w.PageControl1->tabText(0) == QStringLiteral("Sheet1")) // nothing loaded
-            QCOMPARE(w.currec, w.roster[0].get());
+            QCOMPARE(w.rosterSheet.currec, w.rosterSheet.roster[0].get());
         QCOMPARE(w.Memo1->toPlainText(), QStringLiteral("Memo1"));
         QCOMPARE(w.soundfile, std::string("default.wav"));
-        QVERIFY(settingsAfter.contains("LastFile=" + QByteArray::fromStdString(w.lastfile) + "\r\n"));
+        QVERIFY(settingsAfter.contains("LastFile=" + QByteArray::fromStdString(w.rosterSheet.lastfile) + "\r\n"));
 
         QCOMPARE(w.dispmode, mode);
         QCOMPARE(w.DrawGrid1->colCount(), columns);
@@ -135,8 +135,8 @@ private slots:
             QCOMPARE(w.DrawGrid1->colWidth(c), c < 6 ? (std::array{28, 12, 12, 120, 16, 65})[c] : 60);
 
         // Unsaved changes go to a recovery copy, never into the roster file.
-        w.appendRecord();
-        w.roster[1]->setName("Edited");
+        w.rosterSheet.appendRecord();
+        w.rosterSheet.roster[1]->setName("Edited");
         w.FormDestroy();
         QCOMPARE(f.readSettings(), settingsAfter);
         if (!file.isEmpty()) {

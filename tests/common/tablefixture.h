@@ -35,7 +35,7 @@ public:
         editors = &table->editors();
         grid->setColCount(qvr::columnCount(view));
         for (int c = 0; c < grid->colCount(); ++c)
-            grid->setColWidth(c, qvr::designedColumnWidth(c));
+            grid->setColWidth(c, qvr::colwidth(view, c));
         table->setView(view);
         table->follow(qvr::RosterSheet::Change::Rows);
         sheet.setListener([this](qvr::RosterSheet::Change change, int) { table->follow(change); });

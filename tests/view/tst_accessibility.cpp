@@ -2,6 +2,8 @@
 // and toggle buttons worked through their one action.
 #include "common/accessibilityclient.h"
 #include "common/formfixture.h"
+#include "view/celleditors.h"
+#include "view/rostertable.h"
 #include "platform/alarm.h"
 #include "platform/toggleaccessible.h"
 #include "subtool/tform2.h"
@@ -157,14 +159,14 @@ private slots:
 
         QCOMPARE(nameOf(w.SpeedButton1), QStringLiteral("MemoWindow on/off"));
         QCOMPARE(nameOf(w.SBup), QStringLiteral("Up"));
-        QCOMPARE(nameOf(w.SBdown), QStringLiteral("Down"));
+        QCOMPARE(nameOf(w.findChild<QToolButton*>("SBdown")), QStringLiteral("Down"));
         QCOMPARE(nameOf(w.SBadd), QStringLiteral("+"));
-        QCOMPARE(nameOf(w.BtnTool), QStringLiteral("SubTool"));
+        QCOMPARE(nameOf(w.findChild<QPushButton*>("BtnTool")), QStringLiteral("SubTool"));
         QCOMPARE(nameOf(w.LBID), QStringLiteral("ID"));
-        QCOMPARE(nameOf(w.LBType), QStringLiteral("Type"));
+        QCOMPARE(nameOf(w.table().editors().LBType), QStringLiteral("Type"));
         QCOMPARE(nameOf(w.Memo1), QStringLiteral("Memo"));
         // The menus read without their Alt-key marks.
-        QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(w.MainMenu1);
+        QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(w.menuBar());
         QStringList menus;
         for (int i = 0; i < bar->childCount(); ++i)
             menus << bar->child(i)->text(QAccessible::Name);

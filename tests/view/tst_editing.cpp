@@ -19,14 +19,14 @@ private slots:
         FormFixture f;
         TForm1& w = f.start();
         w.setViewMode(1);
-        w.roster[1]->ep1time[1] = 100;
+        w.rosterSheet.roster[1]->ep1time[1] = 100;
         f.click(6, 1);
         QTest::keyClicks(w.ME1, QStringLiteral("12345"));
         QTest::keyClick(w.ME1, Qt::Key_Return);
-        QCOMPARE(w.roster[1]->ep1time[0], -5025); // stored 5025, then marked as the only time
-        QCOMPARE(w.roster[1]->ep1time[9], 5125);
-        QCOMPARE(w.best.ep1best[0], 5025);
-        QCOMPARE(w.best.ep1best[9], 5025 + 100 + 7 * 7200);
+        QCOMPARE(w.rosterSheet.roster[1]->ep1time[0], -5025); // stored 5025, then marked as the only time
+        QCOMPARE(w.rosterSheet.roster[1]->ep1time[9], 5125);
+        QCOMPARE(w.rosterSheet.best.ep1best[0], 5025);
+        QCOMPARE(w.rosterSheet.best.ep1best[9], 5025 + 100 + 7 * 7200);
         QCOMPARE(w.table().cellText(6, 1), QStringLiteral("* 1'23\"45"));
         // The commit redrew the strip.
         QCOMPARE(w.Image1->shownView(), ViewMode::Ep1);
@@ -42,8 +42,8 @@ private slots:
         f.click(6, 1);
         QTest::keyClicks(w.ME1, QStringLiteral("12"));
         w.SpeedButton4->click();
-        QCOMPARE(w.roster[1]->status[0], 12);
-        QCOMPARE(w.roster[1]->ep1time[0], 0);
+        QCOMPARE(w.rosterSheet.roster[1]->status[0], 12);
+        QCOMPARE(w.rosterSheet.roster[1]->ep1time[0], 0);
         QCOMPARE(w.dispmode, 1);
         QVERIFY(!w.ME1->isVisible());
 
@@ -55,7 +55,7 @@ private slots:
         QCOMPARE(w.dispmode, 0);
         QVERIFY(w.SpeedButton6->isChecked());
         QVERIFY(w.ME1->isVisible());
-        QCOMPARE(w.roster[1]->status[0], 12);
+        QCOMPARE(w.rosterSheet.roster[1]->status[0], 12);
     }
 
     // The view buttons switch the grid, keep the designed widths and are
@@ -72,7 +72,7 @@ private slots:
         for (const auto& v : views) {
             v.button->click();
             QCOMPARE(w.dispmode, v.dispmode);
-            QCOMPARE(w.viewButtons->checkedButton(), v.button);
+            QCOMPARE(w.findChild<QButtonGroup*>("ViewGroup")->checkedButton(), v.button);
             QCOMPARE(w.DrawGrid1->colCount(), v.columns);
             for (int c = 0; c < v.columns; ++c)
                 QCOMPARE(w.DrawGrid1->colWidth(c), c < 6 ? (std::array{28, 12, 12, 120, 16, 65})[c] : 60);

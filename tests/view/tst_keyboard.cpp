@@ -48,20 +48,20 @@ private slots:
         FormFixture f;
         TForm1& w = f.start();
         QCOMPARE(QApplication::focusWidget(), w.DrawGrid1);
-        QCOMPARE(w.roster.size(), std::size_t(3));
+        QCOMPARE(w.rosterSheet.roster.size(), std::size_t(3));
         key(Qt::Key_Home); // adds row 3
-        QCOMPARE(w.roster.size(), std::size_t(4));
+        QCOMPARE(w.rosterSheet.roster.size(), std::size_t(4));
         key(Qt::Key_Home); // and row 4
-        QCOMPARE(w.roster.size(), std::size_t(5));
+        QCOMPARE(w.rosterSheet.roster.size(), std::size_t(5));
         // The menu key picks the row that Delete then removes.
-        const CharRecord* fourth = w.roster[4].get();
+        const CharRecord* fourth = w.rosterSheet.roster[4].get();
         arrowTo(*w.DrawGrid1, 1, 4);
         key(Qt::Key_Menu);
-        QCOMPARE(w.currow, 4);
+        QCOMPARE(w.rosterSheet.currow, 4);
         key(Qt::Key_Delete);
-        QCOMPARE(w.roster.size(), std::size_t(4));
-        QCOMPARE(w.deleted.size(), std::size_t(1));
-        QCOMPARE(w.deleted[0].get(), fourth);
+        QCOMPARE(w.rosterSheet.roster.size(), std::size_t(4));
+        QCOMPARE(w.rosterSheet.deleted.size(), std::size_t(1));
+        QCOMPARE(w.rosterSheet.deleted[0].get(), fourth);
 
         arrowTo(*w.DrawGrid1, 3, 3);
         key(Qt::Key_F2);
@@ -108,11 +108,11 @@ private slots:
         QCOMPARE(rec.lock, 1);
 
         // Ctrl+O loads it back over a change.
-        w.roster[3]->setName("Other");
+        w.rosterSheet.roster[3]->setName("Other");
         f.answers << file;
         key(Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(f.dialogFilters.size(), 2);
-        QCOMPARE(std::string(w.roster[3]->nameText()), *cp932::encode(u"ユキミ"));
+        QCOMPARE(std::string(w.rosterSheet.roster[3]->nameText()), *cp932::encode(u"ユキミ"));
         // Ctrl+3 and Ctrl+1 are the other two views.
         key(Qt::Key_3, Qt::ControlModifier);
         QTRY_COMPARE(w.dispmode, 2);

@@ -78,10 +78,10 @@ private slots:
         FormFixture f;
         TForm1& w = f.start();
         addRowForEverySectionId(f.form->rosterSheet);
-        w.roster[1]->ep1time[0] = 125;
-        w.roster[1]->ep2time[0] = 125;
-        recomputeEp1Best(w.roster, w.best);
-        recomputeEp2Best(w.roster, w.best);
+        w.rosterSheet.roster[1]->ep1time[0] = 125;
+        w.rosterSheet.roster[1]->ep2time[0] = 125;
+        recomputeEp1Best(w.rosterSheet.roster, w.rosterSheet.best);
+        recomputeEp2Best(w.rosterSheet.roster, w.rosterSheet.best);
         w.setViewMode(stripView);
         w.setViewMode(view);
         for (const QString& name : moves)

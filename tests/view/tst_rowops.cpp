@@ -8,22 +8,22 @@ namespace {
 // Names rows 1..n "r1".."rn" so their order can be read back.
 void nameRows(TForm1& w)
 {
-    for (std::size_t i = 1; i < w.roster.size(); ++i)
-        w.roster[i]->setName("r" + std::to_string(i));
+    for (std::size_t i = 1; i < w.rosterSheet.roster.size(); ++i)
+        w.rosterSheet.roster[i]->setName("r" + std::to_string(i));
 }
 
 QStringList order(const TForm1& w)
 {
     QStringList names;
-    for (std::size_t i = 1; i < w.roster.size(); ++i)
-        names << QString::fromStdString(std::string(w.roster[i]->nameText()));
+    for (std::size_t i = 1; i < w.rosterSheet.roster.size(); ++i)
+        names << QString::fromStdString(std::string(w.rosterSheet.roster[i]->nameText()));
     return names;
 }
 
 void grow(TForm1& w, int characters)
 {
-    while (static_cast<int>(w.roster.size()) < characters + 1)
-        w.appendRecord();
+    while (static_cast<int>(w.rosterSheet.roster.size()) < characters + 1)
+        w.rosterSheet.appendRecord();
     nameRows(w);
 }
 } // namespace
@@ -58,9 +58,9 @@ private slots:
         grow(w, 4);
         // A best time that no row operation touches, nor the strip showing it.
         w.setViewMode(1);
-        w.roster[1]->ep1time[0] = 100;
-        recomputeEp1Best(w.roster, w.best);
-        w.drawBestStrip();
+        w.rosterSheet.roster[1]->ep1time[0] = 100;
+        recomputeEp1Best(w.rosterSheet.roster, w.rosterSheet.best);
+        w.setViewMode(1); // shows the strip again
         const QImage strip = w.Image1->picture().copy();
         f.click(0, clicked);
         for (const QString& step : control.split(u' ')) {
@@ -70,10 +70,10 @@ private slots:
                 f.keyUpInGrid(step == "Home" ? Qt::Key_Home : step == "Delete" ? Qt::Key_Delete : Qt::Key_Insert);
         }
         QCOMPARE(order(w), expected);
-        QCOMPARE(w.DrawGrid1->rowCount(), static_cast<int>(w.roster.size()));
-        QCOMPARE(w.currow, clicked);
+        QCOMPARE(w.DrawGrid1->rowCount(), static_cast<int>(w.rosterSheet.roster.size()));
+        QCOMPARE(w.rosterSheet.currow, clicked);
         QVERIFY(f.reports.isEmpty());
-        QCOMPARE(w.best.ep1best[0], 100);
+        QCOMPARE(w.rosterSheet.best.ep1best[0], 100);
         QCOMPARE(w.Image1->picture(), strip);
     }
 
@@ -85,7 +85,7 @@ private slots:
         f.click(0, 3);
         w.SBdel->click();
         // After a deletion the current record is still the deleted one.
-        QCOMPARE(w.currec, w.deleted.back().get());
+        QCOMPARE(w.rosterSheet.currec, w.rosterSheet.deleted.back().get());
         const QStringList before = order(w);
         w.SBup->click();
         QCOMPARE(f.reports, QStringList{QString::fromUtf8("リストのインデックスが範囲を超えています (3).")});

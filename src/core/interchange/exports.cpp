@@ -2,6 +2,7 @@
 
 #include "platform/atomicfile.h"
 #include "platform/error.h"
+#include "roster/columns.h"
 #include "roster/rosterfile.h"
 #include "roster/timevalue.h"
 
@@ -159,21 +160,42 @@ void emitCsv(Sink& sink, const Roster& roster)
 
 // ---- HTML ----
 
+// The value columns of a view: the status values, or the stage times and the total.
+std::span<const Column> valueColumns(ViewMode view) { return viewColumns(view).columns.subspan(FirstValueColumn); }
+
+// An episode's times in the HTML export: when they are written and their classes.
+struct HtmlEpisode {
+    bool ExportOptions::*shown;
+    ViewMode view;
+    std::string_view headOpen;
+    std::string_view cellOpen;
+    std::string_view bestOpen;
+};
+
+constexpr std::array<HtmlEpisode, 2> HTML_EPISODES{{
+    {&ExportOptions::outEp1Time, ViewMode::Ep1, "<th class=\"ep1t\">", "<td class=\"cep1t\">", "<td class=\"cep1tb\">"},
+    {&ExportOptions::outEp2Time, ViewMode::Ep2, "<th class=\"ep2t\">", "<td class=\"cep2t\">", "<td class=\"cep2tb\">"},
+}};
+
 void appendHtmlHeaderRow(std::string& row, const ExportOptions& options)
 {
     row.append("<tr><th>No</th><th>Name</th><th>ID</th><th>Type</th>");
     if (options.outStatus)
-        for (auto title : STATUS_EXPORT_TITLES)
-            row.append("<th class=\"cst\">").append(title).append("</th>");
-    if (options.outEp1Time) {
-        for (char n = '1'; n <= '9'; ++n)
-            row.append("<th class=\"ep1t\">EP1C").append(1, n).append("</th>");
-        row.append("<th class=\"ep1t\">EP1Total</th>");
-    }
-    if (options.outEp2Time) {
-        for (char n = '1'; n <= '5'; ++n)
-            row.append("<th class=\"ep2t\">EP2C").append(1, n).append("</th>");
-        row.append("<th class=\"ep2t\">EP2Total</th>");
+        for (const Column& column : valueColumns(ViewMode::State))
+            row.append("<th class=\"cst\">").append(column.title).append("</th>");
+    for (const HtmlEpisode& e : HTML_EPISODES) {
+        if (!(options.*e.shown))
+            continue;
+        // The stages are titled as the window's header table titles them; the total by its episode.
+        for (const Column& column : valueColumns(e.view)) {
+            const EpisodeShape& episode = episodeShape(column.episode);
+            row.append(e.headOpen);
+            if (column.index < episode.stages)
+                row.append(column.title);
+            else
+                row.append(episode.name).append("Total");
+            row.append("</th>");
+        }
     }
     if (options.outMemo)
         row.append("<th class=\"mem\">Memo</th>");
@@ -211,12 +233,10 @@ void appendHtmlRow(std::string& row, std::size_t k, const CharRecord& rec, std::
     if (options.outStatus)
         for (std::size_t i = 0; i < 9; ++i)
             row.append("<td class=\"cst\">").append(Decimal(rec.status[i]).view()).append("</td>");
-    if (options.outEp1Time)
-        for (std::size_t i = 0; i <= EP1_TOTAL; ++i)
-            appendTimeCell(row, rec.ep1time[i], "<td class=\"cep1t\">", "<td class=\"cep1tb\">");
-    if (options.outEp2Time)
-        for (std::size_t i = 0; i <= EP2_TOTAL; ++i)
-            appendTimeCell(row, rec.ep2time[i], "<td class=\"cep2t\">", "<td class=\"cep2tb\">");
+    for (const HtmlEpisode& e : HTML_EPISODES)
+        if (options.*e.shown)
+            for (const Column& column : valueColumns(e.view))
+                appendTimeCell(row, episodeShape(column.episode).readTimes(rec)[column.index], e.cellOpen, e.bestOpen);
     if (options.outMemo) {
         if (rec.memo.empty()) {
             row.append("<td class=\"cmemo\">&nbsp</td>");

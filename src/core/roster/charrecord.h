@@ -68,8 +68,4 @@ inline constexpr std::array<std::string_view, 12> CLASS_NAMES{"HUmar", "HUnewear
 inline constexpr std::array<std::string_view, 10> SECTION_ID_NAMES{
     "VIRIDIA", "GREENIL", "SKYLY", "BLUEFULL", "PURPLENUM", "PINKAL", "REDRIA", "ORAN", "YELLOWBOZE", "WHITELL"};
 
-// Status labels as the exports name them (entries 6 and 7 differ from the grid's).
-inline constexpr std::array<std::string_view, 9> STATUS_EXPORT_TITLES{
-    "Lv", "HP", "TP", "Def", "Str", "Mind", "Dex", "Eva", "Luck"};
-
 } // namespace qvr

@@ -2,7 +2,10 @@
 
 #include "platform/error.h"
 
+#include <algorithm>
+#include <stdexcept>
 #include <utility>
+#include <vector>
 
 namespace qvr {
 
@@ -57,22 +60,16 @@ void RosterSheet::setStatus(std::size_t index, std::int32_t value)
 
 void RosterSheet::setStageTime(Episode episode, std::size_t stage, std::int32_t seconds)
 {
+    const EpisodeShape& shape = episodeShape(episode);
+    const std::span<std::int32_t> times = shape.times(*currec);
+    const std::vector<std::int32_t> before(times.begin(), times.end());
+    if (stage >= times.size())
+        throw std::out_of_range("stage time index");
+    times[stage] = seconds;
+    times[shape.total()] = stageSum(*currec, shape);
+    shape.bestPass(roster, best);
     // Re-entering a best time gives it its mark back: no change.
-    bool timesChanged = false;
-    if (episode == Episode::One) {
-        const auto before = currec->ep1time;
-        currec->ep1time.at(stage) = seconds;
-        currec->ep1time[EP1_TOTAL] = ep1StageSum(*currec);
-        recomputeEp1Best(roster, best);
-        timesChanged = currec->ep1time != before;
-    } else {
-        const auto before = currec->ep2time;
-        currec->ep2time.at(stage) = seconds;
-        currec->ep2time[EP2_TOTAL] = ep2StageSum(*currec);
-        recomputeEp2Best(roster, best);
-        timesChanged = currec->ep2time != before;
-    }
-    if (timesChanged)
+    if (!std::equal(times.begin(), times.end(), before.begin()))
         recordChanged();
     changed(Change::BestTimes);
 }

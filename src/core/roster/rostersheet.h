@@ -15,8 +15,6 @@
 
 namespace qvr {
 
-enum class Episode { One, Two };
-
 class RosterSheet {
 public:
     enum class Change {

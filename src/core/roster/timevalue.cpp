@@ -84,15 +84,33 @@ void walkCounted(Roster& roster, Searches&... searches)
             (searches.visit(*rec), ...);
 }
 
-template <std::size_t N>
-std::int32_t stageSum(const std::array<std::int32_t, N>& times, int stages)
+std::int32_t stageSum(std::span<const std::int32_t> times, std::size_t stages)
 {
     // Wraps like the 32-bit sum it is; only damaged files hold times that large.
     std::uint32_t sum = 0;
-    for (int i = 0; i < stages; ++i)
-        sum += timeMagnitude(times[static_cast<std::size_t>(i)]);
+    for (std::size_t i = 0; i < stages; ++i)
+        sum += timeMagnitude(times[i]);
     return static_cast<std::int32_t>(sum);
 }
+
+template <auto Field>
+std::span<std::int32_t> timesIn(CharRecord& rec)
+{
+    return rec.*Field;
+}
+
+template <auto Field>
+std::span<const std::int32_t> readTimesIn(const CharRecord& rec)
+{
+    return rec.*Field;
+}
+
+constexpr std::array<EpisodeShape, 2> EPISODES{{
+    {Episode::One, EP1_STAGES, "EP1", &timesIn<&CharRecord::ep1time>, &readTimesIn<&CharRecord::ep1time>,
+        &recomputeEp1Best},
+    {Episode::Two, EP2_STAGES, "EP2", &timesIn<&CharRecord::ep2time>, &readTimesIn<&CharRecord::ep2time>,
+        &recomputeEp2Best},
+}};
 
 } // namespace
 
@@ -176,7 +194,14 @@ void recomputeBestTimes(Roster& roster, BestTimes& best)
     ep2.finish(best.ep2best);
 }
 
-std::int32_t ep1StageSum(const CharRecord& rec) { return stageSum(rec.ep1time, EP1_STAGES); }
-std::int32_t ep2StageSum(const CharRecord& rec) { return stageSum(rec.ep2time, EP2_STAGES); }
+std::int32_t ep1StageSum(const CharRecord& rec) { return stageSum(rec, episodeShape(Episode::One)); }
+std::int32_t ep2StageSum(const CharRecord& rec) { return stageSum(rec, episodeShape(Episode::Two)); }
+
+const EpisodeShape& episodeShape(Episode episode) { return EPISODES[static_cast<std::size_t>(episode)]; }
+
+std::int32_t stageSum(const CharRecord& rec, const EpisodeShape& episode)
+{
+    return stageSum(episode.readTimes(rec), episode.stages);
+}
 
 } // namespace qvr

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -61,5 +62,22 @@ void recomputeBestTimes(Roster& roster, BestTimes& best);
 // Sum of the absolute values of the stage entries: the episode total.
 std::int32_t ep1StageSum(const CharRecord& rec);
 std::int32_t ep2StageSum(const CharRecord& rec);
+
+enum class Episode { One, Two };
+
+// What tells the episodes apart, as data: the number of stages, where a record
+// keeps its times (the stages, then the total) and the episode's best pass.
+struct EpisodeShape {
+    Episode episode;
+    std::size_t stages; // C1..Cn; the total follows at index `stages`
+    std::string_view name; // "EP1", "EP2"
+    std::span<std::int32_t> (*times)(CharRecord&);
+    std::span<const std::int32_t> (*readTimes)(const CharRecord&);
+    void (*bestPass)(Roster&, BestTimes&);
+    std::size_t total() const { return stages; }
+};
+const EpisodeShape& episodeShape(Episode episode);
+// The episode total of the record's stage times.
+std::int32_t stageSum(const CharRecord& rec, const EpisodeShape& episode);
 
 } // namespace qvr

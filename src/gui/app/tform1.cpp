@@ -40,21 +40,6 @@ W* named(W* widget, const char* name)
     return widget;
 }
 
-// toggle: a button that stays pressed (a view button, the memo button).
-QToolButton* toolButton(QWidget* parent, const char* name, const QString& caption, QRect geometry, bool toggle = false)
-{
-    auto* b = named(new QToolButton(parent), name);
-    if (toggle) {
-        clickOnAccessibleToggle(b);
-        b->setCheckable(true);
-    }
-    b->setText(caption);
-    b->setGeometry(geometry);
-    b->setFocusPolicy(Qt::NoFocus);
-    b->setAutoRaise(true);
-    return b;
-}
-
 QFrame* panel(QWidget* parent, const char* name)
 {
     auto* p = named(new QFrame(parent), name);
@@ -62,6 +47,18 @@ QFrame* panel(QWidget* parent, const char* name)
     p->setFrameShadow(QFrame::Raised);
     return p;
 }
+
+// The tool buttons of the top bar. toggle: a button that stays pressed (a view
+// button, the memo button). A button that shows a picture only is named by its hint.
+struct ToolButtonDesign {
+    QToolButton* TForm1::*button;
+    QFrame* TForm1::*parent;
+    const char* name;
+    const char* caption;
+    QRect geometry;
+    bool toggle;
+    void (TForm1::*click)();
+};
 
 } // namespace
 
@@ -77,24 +74,19 @@ TForm1::TForm1()
     ME1 = editors_->ME1;
     LBID = editors_->LBID;
     LBType = editors_->LBType;
-    sheets.push_back(&roster);
     rosterSheet.setListener([this](RosterSheet::Change change, int row) { sheetChanged(change, row); });
-
-    // 2, 3. state and column tables
-    fillColumnTables();
 
     // 4. settings
     readSettings();
 
     // 7. the last roster file; missing is the normal first run and stays silent,
     // a damaged one is reported and the start-up roster stays
-    if (!lastfile.empty())
-        guard([this] { loadRoster(lastfile, false); });
+    if (!rosterSheet.lastfile.empty())
+        guard([this] { loadRoster(rosterSheet.lastfile, false); });
 
-    // 8. column widths of the 18 designed columns
-    const auto widthRow = static_cast<std::size_t>(dispmodeOf(viewModeFrom(dispmode)));
+    // 8. column widths of the 18 designed columns, from the view the settings name
     for (int c = 0; c < DrawGrid1->colCount(); ++c)
-        DrawGrid1->setColWidth(c, colwidth[widthRow][static_cast<std::size_t>(c)]);
+        DrawGrid1->setColWidth(c, colwidth(viewModeFrom(dispmode), c));
 
     // 9. the view
     setViewMode(dispmode);
@@ -117,8 +109,20 @@ void TForm1::buildLayout()
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
     setCentralWidget(central);
+    buildTopBar(central);
+    buildGridPane(central);
+    buildBottomBar(central);
+    outer->addWidget(Panel1);
+    outer->addWidget(Panel3, 1);
+    outer->addWidget(Panel2);
+    buildDialogs();
+    placeOnScreen();
+    connectGrid();
+}
 
-    // Top bar with the view buttons and the tool buttons.
+// The top bar: the view buttons, the memo button, the row buttons and the sub tool's.
+void TForm1::buildTopBar(QWidget* central)
+{
     Panel1 = panel(central, "Panel1");
     Panel1->setFixedHeight(25);
     QFont bold = font();
@@ -129,9 +133,7 @@ void TForm1::buildLayout()
     Panel5->setToolTip(QStringLiteral("View Style"));
     Label1 = named(new QLabel(QStringLiteral("View"), Panel5), "Label1");
     Label1->setGeometry(4, 5, 36, 14);
-    SpeedButton6 = toolButton(Panel5, "SpeedButton6", QStringLiteral("State"), {42, 1, 39, 22}, true);
-    SpeedButton4 = toolButton(Panel5, "SpeedButton4", QStringLiteral("EP1"), {82, 1, 47, 22}, true);
-    SpeedButton5 = toolButton(Panel5, "SpeedButton5", QStringLiteral("EP2"), {128, 1, 49, 22}, true);
+    buildToolButtons();
     viewButtons = new QButtonGroup(this);
     viewButtons->setObjectName(QStringLiteral("ViewGroup"));
     viewButtons->setExclusive(true);
@@ -142,30 +144,57 @@ void TForm1::buildLayout()
     SpeedButton6->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
     SpeedButton4->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
     SpeedButton5->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_3));
-    SpeedButton1 = toolButton(Panel5, "SpeedButton1", QString(), {184, 0, 23, 22}, true);
     SpeedButton1->setIcon(memoIcon());
     SpeedButton1->setToolTip(QStringLiteral("MemoWindow on/off"));
-    // Buttons that show a picture only are named by their hint.
     SpeedButton1->setAccessibleName(SpeedButton1->toolTip());
-
     // Only the "Down" hint is shown; the others are kept for accessibility tools.
-    SBadd = toolButton(Panel1, "SBadd", QStringLiteral("+"), {224, 0, 23, 22});
     SBadd->setAccessibleDescription(QStringLiteral("Add"));
-    SBdel = toolButton(Panel1, "SBdel", QStringLiteral("-"), {248, 0, 23, 22});
     SBdel->setAccessibleDescription(QStringLiteral("Delete"));
-    SBup = toolButton(Panel1, "SBup", QString(), {272, 0, 23, 22});
     SBup->setIcon(arrowIcon(true));
     SBup->setAccessibleName(QStringLiteral("Up"));
-    SBdown = toolButton(Panel1, "SBdown", QString(), {296, 0, 23, 22});
     SBdown->setIcon(arrowIcon(false));
     SBdown->setToolTip(QStringLiteral("Down"));
     SBdown->setAccessibleName(SBdown->toolTip());
     BtnTool = named(new QPushButton(QStringLiteral("SubTool"), Panel1), "BtnTool");
     BtnTool->setGeometry(328, 0, 65, 25);
     BtnTool->setFocusPolicy(Qt::NoFocus);
-    outer->addWidget(Panel1);
+    connectGuarded(BtnTool, &QPushButton::clicked, this, [this] { BtnToolClick(); });
+}
 
-    // The grid pane: tab strip, grid, memo pane; the editors float over the grid.
+void TForm1::buildToolButtons()
+{
+    static const ToolButtonDesign buttons[] = {
+        {&TForm1::SpeedButton6, &TForm1::Panel5, "SpeedButton6", "State", {42, 1, 39, 22}, true,
+            &TForm1::SpeedButton6Click},
+        {&TForm1::SpeedButton4, &TForm1::Panel5, "SpeedButton4", "EP1", {82, 1, 47, 22}, true,
+            &TForm1::SpeedButton4Click},
+        {&TForm1::SpeedButton5, &TForm1::Panel5, "SpeedButton5", "EP2", {128, 1, 49, 22}, true,
+            &TForm1::SpeedButton5Click},
+        {&TForm1::SpeedButton1, &TForm1::Panel5, "SpeedButton1", "", {184, 0, 23, 22}, true,
+            &TForm1::SpeedButton1Click},
+        {&TForm1::SBadd, &TForm1::Panel1, "SBadd", "+", {224, 0, 23, 22}, false, &TForm1::SBaddClick},
+        {&TForm1::SBdel, &TForm1::Panel1, "SBdel", "-", {248, 0, 23, 22}, false, &TForm1::SBdelClick},
+        {&TForm1::SBup, &TForm1::Panel1, "SBup", "", {272, 0, 23, 22}, false, &TForm1::SBupClick},
+        {&TForm1::SBdown, &TForm1::Panel1, "SBdown", "", {296, 0, 23, 22}, false, &TForm1::SBdownClick},
+    };
+    for (const ToolButtonDesign& d : buttons) {
+        auto* b = named(new QToolButton(this->*d.parent), d.name);
+        if (d.toggle) {
+            clickOnAccessibleToggle(b);
+            b->setCheckable(true);
+        }
+        b->setText(QString::fromLatin1(d.caption));
+        b->setGeometry(d.geometry);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setAutoRaise(true);
+        connectGuarded(b, &QToolButton::clicked, this, [this, click = d.click] { (this->*click)(); });
+        this->*d.button = b;
+    }
+}
+
+// The grid pane: tab strip, grid, memo pane; the editors float over the grid.
+void TForm1::buildGridPane(QWidget* central)
+{
     Panel3 = named(new QFrame(central), "Panel3");
     auto* paneLayout = new QVBoxLayout(Panel3);
     paneLayout->setContentsMargins(1, 0, 0, 0);
@@ -203,9 +232,11 @@ void TForm1::buildLayout()
     Splitter1->setSizes({200, 127});
     Panel4->hide();
     paneLayout->addWidget(Splitter1, 1);
-    outer->addWidget(Panel3, 1);
+}
 
-    // The bottom bar with the best-time strip.
+// The bottom bar with the best-time strip.
+void TForm1::buildBottomBar(QWidget* central)
+{
     Panel2 = panel(central, "Panel2");
     Panel2->setFixedHeight(30);
     Button5 = named(new QPushButton(QStringLiteral("BestLap"), Panel2), "Button5");
@@ -213,16 +244,21 @@ void TForm1::buildLayout()
     Button5->setFocusPolicy(Qt::NoFocus);
     Image1 = named(new TBestStrip(Panel2), "Image1");
     Image1->move(72, 0);
-    outer->addWidget(Panel2);
+}
 
+void TForm1::buildDialogs()
+{
     OpenDialog1 = named(new OpenDialog(this), "OpenDialog1");
     OpenDialog1->defaultExt = QStringLiteral("pd3");
     OpenDialog1->fileName = QStringLiteral("qvrutl");
     PopupMenu1 = named(new QMenu(this), "PopupMenu1");
     PopupMenu1->addAction(QStringLiteral("Add"))->setObjectName(QStringLiteral("Add1"));
     PopupMenu1->addAction(QStringLiteral("Delete"))->setObjectName(QStringLiteral("Delete1"));
+}
 
-    // Place the window where it was designed, kept on the screen.
+// Where the window was designed, kept on the screen.
+void TForm1::placeOnScreen()
+{
     move(498, 713);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect avail = screen->availableGeometry();
@@ -235,15 +271,10 @@ void TForm1::buildLayout()
             move(frame.topLeft());
         }
     }
-    connectGuarded(SpeedButton6, &QToolButton::clicked, this, [this] { SpeedButton6Click(); });
-    connectGuarded(SpeedButton4, &QToolButton::clicked, this, [this] { SpeedButton4Click(); });
-    connectGuarded(SpeedButton5, &QToolButton::clicked, this, [this] { SpeedButton5Click(); });
-    connectGuarded(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
-    connectGuarded(SBadd, &QToolButton::clicked, this, [this] { SBaddClick(); });
-    connectGuarded(SBdel, &QToolButton::clicked, this, [this] { SBdelClick(); });
-    connectGuarded(SBup, &QToolButton::clicked, this, [this] { SBupClick(); });
-    connectGuarded(SBdown, &QToolButton::clicked, this, [this] { SBdownClick(); });
-    connectGuarded(BtnTool, &QPushButton::clicked, this, [this] { BtnToolClick(); });
+}
+
+void TForm1::connectGrid()
+{
     connectGuarded(DrawGrid1, &DrawGrid::mouseDown, this,
         [this](Qt::MouseButton b, Qt::KeyboardModifiers m, int x, int y) { DrawGrid1MouseDown(b, m, x, y); });
     connectGuarded(DrawGrid1, &DrawGrid::keyUp, this,
@@ -309,37 +340,20 @@ void TForm1::readSettings()
 {
     MainSettings s = readMainSettings(programSettingsPath());
     soundfile = s.soundfile;
-    lastfile = s.lastfile;
+    rosterSheet.lastfile = s.lastfile;
     dispmode = s.dispmode;
 }
 
-void TForm1::writeSettings() { writeMainSettings(programSettingsPath(), MainSettings{soundfile, lastfile, dispmode}); }
+void TForm1::writeSettings()
+{
+    writeMainSettings(programSettingsPath(), MainSettings{soundfile, rosterSheet.lastfile, dispmode});
+}
 
 void TForm1::FormDestroy()
 {
     guard([this] { writeSettings(); });
     keepUnsavedRoster();
-    sheets.clear();
     rosterSheet.releaseRecords();
-}
-
-void TForm1::fillColumnTables()
-{
-    static const char* const fixedHeads[] = {"No", "LK", "nc", "Name", "ID", "TYPE"};
-    for (auto& row : colwidth)
-        for (std::size_t c = 0; c < row.size(); ++c)
-            row[c] = designedColumnWidth(static_cast<int>(c));
-    for (auto& heads : colhead)
-        std::copy(std::begin(fixedHeads), std::end(fixedHeads), heads.begin());
-    // The exports' status titles are the one source of the State view's.
-    for (std::size_t i = 0; i < STATUS_EXPORT_TITLES.size(); ++i)
-        colhead[0][FirstValueColumn + i] = std::string(STATUS_EXPORT_TITLES[i]);
-    for (int i = 0; i < EP1_STAGES; ++i)
-        colhead[1][FirstValueColumn + static_cast<std::size_t>(i)] = "EP1C" + std::to_string(i + 1);
-    colhead[1][FirstValueColumn + EP1_TOTAL] = "TOTAL";
-    for (int i = 0; i < EP2_STAGES; ++i)
-        colhead[2][FirstValueColumn + static_cast<std::size_t>(i)] = "EP2C" + std::to_string(i + 1);
-    colhead[2][FirstValueColumn + EP2_TOTAL] = "TOTAL";
 }
 
 // The one place where the window follows the document.
@@ -354,7 +368,7 @@ void TForm1::keepUnsavedRoster()
 {
     editors_->storePendingEdits();
     if (rosterSheet.modified())
-        writeRecoveryCopy(*sheet(), recoveryFolder(), std::time(nullptr));
+        writeRecoveryCopy(rosterSheet.roster, recoveryFolder(), std::time(nullptr));
 }
 
 void TForm1::loadRoster(const std::string& path, bool reportMissing)

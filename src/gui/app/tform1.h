@@ -1,10 +1,9 @@
 #pragma once
 // The main window: the layout, the menus and the wiring between the roster
 // document, the grid, its editors and the best-time strip. Other windows and the
-// tests reach the document's state through Form1 under its own names.
+// tests reach the document through Form1's rosterSheet.
 
 #include <QMainWindow>
-#include <array>
 #include <string>
 #include <vector>
 
@@ -39,93 +38,92 @@ public:
     TForm1();
     ~TForm1() override;
 
-    // --- the document, and its state under the names the other windows use ---
+    // The document: the roster, `currec`, `currow`, `deleted`, `lastfile` and the
+    // best times, under those names; the one way to them.
     qvr::RosterSheet rosterSheet;
-    qvr::Roster& roster = rosterSheet.roster;
-    qvr::Roster& deleted = rosterSheet.deleted;
-    qvr::CharRecord*& currec = rosterSheet.currec;
-    int& currow = rosterSheet.currow;
-    std::string& lastfile = rosterSheet.lastfile;
-    qvr::BestTimes& best = rosterSheet.best;
-    std::vector<qvr::Roster*> sheets;
-    int cursheet = 0;
+    int dispmode = 0; // the view, as the settings file numbers it
+    std::string soundfile; // the sub tool's alarm sound, kept in the settings file
 
-    // --- the window's own state ---
-    int curcol = 1;
-    int dispmode = 0;
-    std::string soundfile;
-    std::array<std::array<int, 30>, 3> colwidth{};
-    std::array<std::array<std::string, 20>, 3> colhead{};
-
-    // --- controls ---
-    QMenuBar* MainMenu1 = nullptr;
-    QFrame* Panel1 = nullptr;
-    QFrame* Panel5 = nullptr;
-    QLabel* Label1 = nullptr;
-    QToolButton* SpeedButton6 = nullptr;
+    // --- controls other windows and the tests reach ---
+    qvr::DrawGrid* DrawGrid1 = nullptr;
+    TBestStrip* Image1 = nullptr;
+    std::vector<QPixmap> ImageList1; // the section emblems, at the window's pixel ratio
+    QLineEdit* ME1 = nullptr;
+    QListWidget* LBID = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QFrame* Panel4 = nullptr;
+    QTabBar* PageControl1 = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
     QToolButton* SpeedButton4 = nullptr;
     QToolButton* SpeedButton5 = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
+    QToolButton* SpeedButton6 = nullptr;
     QToolButton* SBadd = nullptr;
     QToolButton* SBdel = nullptr;
     QToolButton* SBup = nullptr;
-    QToolButton* SBdown = nullptr;
-    QPushButton* BtnTool = nullptr;
-    QFrame* Panel2 = nullptr;
-    QPushButton* Button5 = nullptr;
-    TBestStrip* Image1 = nullptr;
-    QFrame* Panel3 = nullptr;
-    QTabBar* PageControl1 = nullptr;
-    qvr::DrawGrid* DrawGrid1 = nullptr;
-    QSplitter* Splitter1 = nullptr;
-    QFrame* Panel4 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
-    QListWidget* LBID = nullptr;
-    QListWidget* LBType = nullptr;
-    QLineEdit* ME1 = nullptr;
-    qvr::OpenDialog* OpenDialog1 = nullptr;
-    std::vector<QPixmap> ImageList1;
-    QMenu* PopupMenu1 = nullptr;
-    QButtonGroup* viewButtons = nullptr;
 
-    // --- settings ---
+    void setViewMode(int mode);
+    // What the grid shows and reads, its editors and presses.
+    qvr::RosterTable& table() { return *table_; }
+    // The pictures the program draws itself, ImageList1 and Image1's, are made at the
+    // window's device pixel ratio (first showing, a move to another screen).
+    qreal pictureRatio() const { return pictureRatio_; }
+
+    // --- file commands and the orderly end ---
+    // The grid and the tab follow the loaded roster; a file that cannot be read
+    // leaves everything as it was and is reported.
+    void Load1Click();
+    void Save1Click();
+    void Import1Click();
+    void Export1Click();
+    void FormDestroy();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // --- layout ---
+    void buildLayout();
+    void buildTopBar(QWidget* central);
+    void buildToolButtons();
+    void buildGridPane(QWidget* central);
+    void buildBottomBar(QWidget* central);
+    void buildDialogs();
+    void placeOnScreen();
+    void connectGrid();
+    void buildMenu();
+
+    // --- settings and the orderly end ---
     void readSettings();
     void writeSettings();
-    void FormDestroy();
     // Stores what is still being edited and, when the roster has unsaved changes,
     // writes it into the recovery folder; a failure there is silent.
     void keepUnsavedRoster();
-
-    // --- roster file ---
-    // The grid and the tab follow the loaded roster; a file that cannot be read
-    // leaves everything as it was and is reported (a missing one only when asked).
     void loadRoster(const std::string& path, bool reportMissing = true);
-    void Load1Click();
-    void Save1Click();
-
-    // --- interchange ---
-    void Import1Click();
-    void Export1Click();
+    void storePendingMemo();
+    // Export-CVS, Export-HTML, Export-XML: a file name, the memo still typed, the writer.
+    template <typename Writer>
+    void exportTo(const char* filter, Writer write);
     void N2Click();
     void Exit1Click();
     void Version1Click();
 
     // --- views and drawing ---
-    void setViewMode(int mode);
     qvr::ViewMode viewMode() const;
+    QToolButton* viewButton(qvr::ViewMode view) const;
+    // Commits an open edit under the old view first; if that fails, the pressed
+    // button goes back to the view still shown.
+    void switchView(qvr::ViewMode view);
     void SpeedButton6Click();
     void SpeedButton4Click();
     void SpeedButton5Click();
     void DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRect& rect);
     void drawBestStrip();
     void repaintGrid();
-    // What the grid shows and reads, its editors and presses.
-    qvr::RosterTable& table() { return *table_; }
-    // The pictures the program draws itself, ImageList1 and Image1's, are made at the
-    // window's device pixel ratio; this re-makes them when that ratio has changed
-    // (first showing, a move to another screen), the strip with what it showed.
+    // Re-makes the emblems and the strip picture when the window's ratio has changed,
+    // the strip with what it showed.
     void updatePictureRatio();
-    qreal pictureRatio() const { return pictureRatio_; }
+    void sheetChanged(qvr::RosterSheet::Change change, int row);
 
     // --- editing ---
     void DrawGrid1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
@@ -151,18 +149,21 @@ public:
     void BtnToolClick();
     void DrawGrid1KeyUp(int key, quint32 nativeVirtualKey, Qt::KeyboardModifiers shift);
 
-protected:
-    bool event(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void buildLayout();
-    void buildMenu();
-    void fillColumnTables();
-    void sheetChanged(qvr::RosterSheet::Change change, int row);
-    void storePendingMemo();
-    qvr::Roster* sheet() { return sheets[static_cast<std::size_t>(cursheet)]; }
-    const qvr::Roster* sheet() const { return sheets[static_cast<std::size_t>(cursheet)]; }
+    // --- the rest of the design's controls ---
+    QMenuBar* MainMenu1 = nullptr;
+    QFrame* Panel1 = nullptr;
+    QFrame* Panel5 = nullptr;
+    QLabel* Label1 = nullptr;
+    QToolButton* SBdown = nullptr;
+    QPushButton* BtnTool = nullptr;
+    QFrame* Panel2 = nullptr;
+    QPushButton* Button5 = nullptr;
+    QFrame* Panel3 = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QListWidget* LBType = nullptr;
+    qvr::OpenDialog* OpenDialog1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QButtonGroup* viewButtons = nullptr;
 
     qvr::RosterTable* table_ = nullptr;
     qvr::CellEditors* editors_ = nullptr;

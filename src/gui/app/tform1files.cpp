@@ -13,12 +13,12 @@ using namespace qvr;
 
 namespace {
 // The one file dialog, with only its filter set for this command.
-bool askFile(TForm1& form, const char* filter, std::string& path)
+bool askFile(QWidget& parent, OpenDialog& dialog, const char* filter, std::string& path)
 {
-    form.OpenDialog1->filter = QString::fromLatin1(filter);
-    if (!form.OpenDialog1->execute(&form))
+    dialog.filter = QString::fromLatin1(filter);
+    if (!dialog.execute(&parent))
         return false;
-    path = toNativePath(form.OpenDialog1->fileName);
+    path = toNativePath(dialog.fileName);
     return true;
 }
 
@@ -30,7 +30,7 @@ void TForm1::storePendingMemo() { editors_->storePendingMemo(); }
 void TForm1::Load1Click()
 {
     std::string path;
-    if (!askFile(*this, ROSTER_FILTER, path))
+    if (!askFile(*this, *OpenDialog1, ROSTER_FILTER, path))
         return;
     loadRoster(path);
 }
@@ -38,7 +38,7 @@ void TForm1::Load1Click()
 void TForm1::Save1Click()
 {
     std::string path;
-    if (!askFile(*this, ROSTER_FILTER, path))
+    if (!askFile(*this, *OpenDialog1, ROSTER_FILTER, path))
         return;
     storePendingMemo();
     rosterSheet.save(path);
@@ -47,38 +47,38 @@ void TForm1::Save1Click()
 void TForm1::Import1Click()
 {
     std::string path;
-    if (!askFile(*this, "Ver2File(*.pd2)|*.pd2", path))
+    if (!askFile(*this, *OpenDialog1, "Ver2File(*.pd2)|*.pd2", path))
         return;
     Roster imported;
     importVer2(path, imported);
     rosterSheet.appendRecords(std::move(imported));
 }
 
-void TForm1::Export1Click()
+template <typename Writer>
+void TForm1::exportTo(const char* filter, Writer write)
 {
     std::string path;
-    if (!askFile(*this, "TextData(*.cvs)|*.cvs", path))
+    if (!askFile(*this, *OpenDialog1, filter, path))
         return;
     storePendingMemo();
-    exportCsv(path, *sheet());
+    write(path, rosterSheet.roster);
+}
+
+void TForm1::Export1Click()
+{
+    exportTo("TextData(*.cvs)|*.cvs", [](const std::string& path, const Roster& roster) { exportCsv(path, roster); });
 }
 
 void TForm1::N2Click()
 {
-    std::string path;
-    if (!askFile(*this, "HTML(*.htm)|*.htm", path))
-        return;
-    storePendingMemo();
-    exportHtml(path, *sheet(), Form3->options());
+    exportTo("HTML(*.htm)|*.htm",
+        [](const std::string& path, const Roster& roster) { exportHtml(path, roster, Form3->options()); });
 }
 
 void TForm1::Exit1Click()
 {
-    std::string path;
-    if (!askFile(*this, "XML(*.xml)|*.xml", path))
-        return;
-    storePendingMemo();
-    exportXml(path, *sheet(), Form3->options());
+    exportTo("XML(*.xml)|*.xml",
+        [](const std::string& path, const Roster& roster) { exportXml(path, roster, Form3->options()); });
 }
 
 void TForm1::Version1Click() { Form3->exec(); }

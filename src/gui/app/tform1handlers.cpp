@@ -20,50 +20,44 @@ namespace {
 // The key that some keyboards send for restoring, known only by its native code.
 constexpr quint32 NATIVE_RESTORE_KEY = 0x8B;
 
-QToolButton* viewButton(TForm1& form, ViewMode view)
-{
-    switch (view) {
-    case ViewMode::Ep1: return form.SpeedButton4;
-    case ViewMode::Ep2: return form.SpeedButton5;
-    case ViewMode::State: break;
-    }
-    return form.SpeedButton6;
-}
-
-// A view button commits an open edit under the old view first; if that fails,
-// its pressed look goes back to the view still shown.
-void switchView(TForm1& form, ViewMode view)
-{
-    if (form.editorOpen()) {
-        try {
-            form.ME1Exit();
-        } catch (...) {
-            viewButton(form, form.viewMode())->setChecked(true);
-            throw;
-        }
-    }
-    form.setViewMode(dispmodeOf(view));
-}
-
 } // namespace
 
 // --- views and drawing ---
+
+QToolButton* TForm1::viewButton(ViewMode view) const
+{
+    QToolButton* const buttons[] = {SpeedButton6, SpeedButton4, SpeedButton5};
+    return buttons[dispmodeOf(view)];
+}
+
+void TForm1::switchView(ViewMode view)
+{
+    if (editorOpen()) {
+        try {
+            ME1Exit();
+        } catch (...) {
+            viewButton(viewMode())->setChecked(true);
+            throw;
+        }
+    }
+    setViewMode(dispmodeOf(view));
+}
 
 void TForm1::setViewMode(int mode)
 {
     const ViewMode view = viewModeFrom(mode);
     dispmode = dispmodeOf(view);
     table_->setView(view);
-    viewButton(*this, view)->setChecked(true);
-    DrawGrid1->setAccessibleDescription(viewButton(*this, view)->text());
+    viewButton(view)->setChecked(true);
+    DrawGrid1->setAccessibleDescription(viewButton(view)->text());
     drawBestStrip();
 }
 
 ViewMode TForm1::viewMode() const { return table_->view(); }
 
-void TForm1::SpeedButton6Click() { switchView(*this, ViewMode::State); }
-void TForm1::SpeedButton4Click() { switchView(*this, ViewMode::Ep1); }
-void TForm1::SpeedButton5Click() { switchView(*this, ViewMode::Ep2); }
+void TForm1::SpeedButton6Click() { switchView(ViewMode::State); }
+void TForm1::SpeedButton4Click() { switchView(ViewMode::Ep1); }
+void TForm1::SpeedButton5Click() { switchView(ViewMode::Ep2); }
 
 void TForm1::repaintGrid() { table_->repaint(); }
 
@@ -83,14 +77,13 @@ void TForm1::updatePictureRatio()
     repaintGrid();
 }
 
-void TForm1::drawBestStrip() { Image1->showBest(viewMode(), best); }
+void TForm1::drawBestStrip() { Image1->showBest(viewMode(), rosterSheet.best); }
 
 // --- editing ---
 
 void TForm1::DrawGrid1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y)
 {
-    if (const int col = table_->press(button, x, y); col >= 0)
-        curcol = col;
+    table_->press(button, x, y);
 }
 
 void TForm1::ME1KeyDown(int key) { editors_->ME1KeyDown(key); }
@@ -98,7 +91,7 @@ void TForm1::ME1Exit() { editors_->ME1Exit(); }
 void TForm1::LBTypeMouseUp(QListWidget* sender, Qt::MouseButton button) { editors_->LBTypeMouseUp(sender, button); }
 void TForm1::LBTypeExit(QListWidget* sender) { editors_->LBTypeExit(sender); }
 void TForm1::Memo1Exit() { editors_->Memo1Exit(); }
-void TForm1::selectRecord() { rosterSheet.selectRow(currow); }
+void TForm1::selectRecord() { rosterSheet.selectRow(rosterSheet.currow); }
 bool TForm1::editorOpen() const { return editors_->editorOpen(); }
 
 void TForm1::SpeedButton1Click()
@@ -116,10 +109,10 @@ void TForm1::moveRecordUp(int i) { rosterSheet.moveRecordUp(i); }
 void TForm1::moveRecordDown(int i) { rosterSheet.moveRecordDown(i); }
 
 void TForm1::SBaddClick() { appendRecord(); }
-void TForm1::SBdelClick() { deleteRecord(currow); }
+void TForm1::SBdelClick() { deleteRecord(rosterSheet.currow); }
 
-void TForm1::SBupClick() { moveRecordUp(currow); }
-void TForm1::SBdownClick() { moveRecordDown(currow); }
+void TForm1::SBupClick() { moveRecordUp(rosterSheet.currow); }
+void TForm1::SBdownClick() { moveRecordDown(rosterSheet.currow); }
 
 void TForm1::BtnToolClick()
 {
@@ -136,7 +129,7 @@ void TForm1::DrawGrid1KeyUp(int key, quint32 nativeVirtualKey, Qt::KeyboardModif
     if (key == Qt::Key_Home)
         appendRecord();
     else if (key == Qt::Key_Insert || (nativeKeysAreVirtualKeys && nativeVirtualKey == NATIVE_RESTORE_KEY))
-        restoreRecord(currow);
+        restoreRecord(rosterSheet.currow);
     else if (key == Qt::Key_Delete)
-        deleteRecord(currow);
+        deleteRecord(rosterSheet.currow);
 }

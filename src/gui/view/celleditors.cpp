@@ -19,27 +19,27 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
-#include <charconv>
 #include <climits>
+#include <optional>
 
 namespace qvr {
 
 namespace {
 
+// The editors' geometry. They are placed by the pressed cell's top left corner,
+// mapped into the pane: ME1 covers the cell, a picker starts a little above it.
 constexpr int ME1_HEIGHT = 20;
+constexpr int ME1_DESIGNED_WIDTH = 65;
+constexpr QPoint ME1_OFFSET{-1, -2};
+constexpr QPoint PICKER_OFFSET{-1, -9};
+constexpr QSize LBID_SIZE{81, 121};
+constexpr QSize LBTYPE_SIZE{65, 137};
+constexpr int PICKER_ITEM_HEIGHT = 11;
+constexpr int PICKER_FONT_PIXELS = 10;
+constexpr int PICKER_FRAME = 4; // an item is the list's width less its frame
 
 // The time editor's fields h, mm and ss; blanks show as spaces.
 const QString TIME_MASK = QStringLiteral("00\"00:00; ");
-
-std::int32_t parseStatus(const QString& text)
-{
-    const std::string s = text.toStdString();
-    std::int32_t v = 0;
-    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (s.empty() || ec != std::errc() || end != s.data() + s.size())
-        throw errNotInteger(s);
-    return v;
-}
 
 // A time laid into the editor's fields, " 1\"02:05" for 3725. The mark is not
 // carried into the editor: a commit stores the time unmarked.
@@ -53,13 +53,68 @@ QString timeEditorText(std::int32_t seconds)
         .arg(t.seconds, 2, 10, QChar(u'0'));
 }
 
-// The editor's text without the mask's separators, as the commit reads it: a
-// field the user emptied gives the empty text.
-std::string timeFields(QString text)
+// Text without the characters the editor shows for bytes that form no character.
+QString withoutReplacements(QString text)
 {
-    text.remove(u'"');
-    text.remove(u':');
-    return text.toStdString();
+    text.remove(QChar(0xFFFD));
+    return text;
+}
+
+// How ME1 edits one kind of column: its settings and the text it opens with,
+// and the bytes a commit hands to the document (none: store nothing).
+struct TextEditing {
+    QString (*load)(const CharRecord& rec, const Column& column);
+    void (*setUp)(QLineEdit& editor, const QString& text);
+    std::optional<std::string> (*committed)(const QString& text, const QString& loaded);
+};
+
+const TextEditing NAME_EDITING{
+    [](const CharRecord& rec, const Column&) { return fromCp932(rec.nameText()); },
+    [](QLineEdit& editor, const QString&) {
+        editor.setMaxLength(static_cast<int>(NAME_MAX_TEXT));
+        editor.setValidator(new Cp932Validator(NAME_MAX_TEXT, &editor));
+    },
+    // An untouched name keeps its own bytes, those the editor cannot show included.
+    [](const QString& text, const QString& loaded) -> std::optional<std::string> {
+        if (text == loaded)
+            return std::nullopt;
+        return toCp932(withoutReplacements(text)).value_or(std::string());
+    },
+};
+
+const TextEditing STATUS_EDITING{
+    [](const CharRecord& rec, const Column& column) { return QString::number(rec.status.at(column.index)); },
+    [](QLineEdit& editor, const QString& text) {
+        // Up to four digits; a negative value from a file stays editable.
+        editor.setMaxLength(std::max(4, static_cast<int>(text.size())));
+        editor.setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]{0,4}")), &editor));
+    },
+    [](const QString& text, const QString&) -> std::optional<std::string> { return text.toStdString(); },
+};
+
+const TextEditing TIME_EDITING{
+    [](const CharRecord& rec, const Column& column) {
+        return timeEditorText(episodeShape(column.episode).readTimes(rec)[column.index]);
+    },
+    [](QLineEdit& editor, const QString&) { editor.setInputMask(TIME_MASK); },
+    // Without the mask's separators, as the commit reads it: a field the user
+    // emptied gives the empty text.
+    [](const QString& text, const QString&) -> std::optional<std::string> {
+        QString digits = text;
+        digits.remove(u'"');
+        digits.remove(u':');
+        return digits.toStdString();
+    },
+};
+
+const TextEditing& textEditing(EditorKind kind)
+{
+    switch (kind) {
+    case EditorKind::NameText: return NAME_EDITING;
+    case EditorKind::StatusText: return STATUS_EDITING;
+    default: return TIME_EDITING;
+    }
 }
 
 bool leavesForReal(QEvent* event)
@@ -69,12 +124,7 @@ bool leavesForReal(QEvent* event)
     return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
-// Text without the characters the editor shows for bytes that form no character.
-QString withoutReplacements(QString text)
-{
-    text.remove(QChar(0xFFFD));
-    return text;
-}
+bool isEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 
 template <std::size_t N>
 QListWidget* makePicker(QWidget& pane, const char* name, QSize size, const std::array<std::string_view, N>& names)
@@ -82,14 +132,14 @@ QListWidget* makePicker(QWidget& pane, const char* name, QSize size, const std::
     auto* list = new QListWidget(&pane);
     list->setObjectName(QString::fromLatin1(name));
     QFont f = list->font();
-    f.setPixelSize(10);
+    f.setPixelSize(PICKER_FONT_PIXELS);
     list->setFont(f);
     list->setUniformItemSizes(true);
     list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (auto n : names) {
         auto* item = new QListWidgetItem(fromLatin1View(n), list);
-        item->setSizeHint(QSize(size.width() - 4, 11));
+        item->setSizeHint(QSize(size.width() - PICKER_FRAME, PICKER_ITEM_HEIGHT));
     }
     list->setFixedSize(size);
     list->hide();
@@ -104,12 +154,12 @@ CellEditors::CellEditors(RosterSheet& sheet, DrawGrid& grid, QWidget& pane, QPla
     ME1 = new QLineEdit(&pane);
     ME1->setObjectName(QStringLiteral("ME1"));
     ME1->setFixedHeight(ME1_HEIGHT);
-    ME1->resize(65, ME1_HEIGHT);
+    ME1->resize(ME1_DESIGNED_WIDTH, ME1_HEIGHT);
     ME1->hide();
     ME1->installEventFilter(this);
 
-    LBID = makePicker(pane, "LBID", QSize(81, 121), SECTION_ID_NAMES);
-    LBType = makePicker(pane, "LBType", QSize(65, 137), CLASS_NAMES);
+    LBID = makePicker(pane, "LBID", LBID_SIZE, SECTION_ID_NAMES);
+    LBType = makePicker(pane, "LBType", LBTYPE_SIZE, CLASS_NAMES);
     // Named as the grid's header names the column they edit.
     LBID->setAccessibleName(headerText(ViewMode::State, IdColumn));
     LBType->setAccessibleName(headerText(ViewMode::State, ClassColumn));
@@ -123,63 +173,82 @@ CellEditors::CellEditors(RosterSheet& sheet, DrawGrid& grid, QWidget& pane, QPla
         [this](int position, int /*removed*/, int added) { refuseUncodableMemoText(position, added); });
 }
 
+bool CellEditors::isTextEditor(EditorKind kind)
+{
+    return kind == EditorKind::NameText || kind == EditorKind::StatusText || kind == EditorKind::TimeText;
+}
+
+QListWidget* CellEditors::pickerFor(EditorKind kind) const
+{
+    return kind == EditorKind::SectionIdList ? LBID : kind == EditorKind::ClassList ? LBType : nullptr;
+}
+
 bool CellEditors::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ME1) {
-        if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                guard([&] { ME1KeyDown(key); });
-                return true;
-            }
-            if (key == Qt::Key_Escape) {
-                restoreMe1();
-                return true;
-            }
-        } else if (event->type() == QEvent::FocusOut && me1Open_ && leavesForReal(event)) {
-            // A commit that fails keeps the editor, and the focus, where they are.
-            if (!guard([this] { ME1Exit(); }))
-                QTimer::singleShot(0, ME1, [this] {
-                    if (me1Open_)
-                        ME1->setFocus();
-                });
-        }
-    } else if (watched == LBID || watched == LBType) {
-        auto* list = static_cast<QListWidget*>(watched);
-        if (event->type() == QEvent::FocusOut && leavesForReal(event))
-            guard([&] { LBTypeExit(list); });
-        if (event->type() == QEvent::KeyPress) {
-            // From the keyboard: Enter chooses as a left-button release does, Escape leaves unchanged.
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                guard([&] { LBTypeMouseUp(list, Qt::LeftButton); });
-                return true;
-            }
-            if (key == Qt::Key_Escape) {
-                guard([&] { LBTypeExit(list); });
-                grid_.setFocus(Qt::OtherFocusReason);
-                return true;
-            }
-        }
-    } else if (watched == LBID->viewport() || watched == LBType->viewport()) {
-        if (event->type() == QEvent::MouseButtonRelease) {
-            auto* list = watched == LBID->viewport() ? LBID : LBType;
-            auto button = static_cast<QMouseEvent*>(event)->button();
-            // Let the list take the release first, then act on its choice.
-            const bool handled = QObject::eventFilter(watched, event);
-            guard([&] { LBTypeMouseUp(list, button); });
-            return handled;
-        }
-    } else if (watched == &memo_) {
-        if (event->type() == QEvent::FocusOut && leavesForReal(event))
-            guard([this] { Memo1Exit(); });
+    if (watched == ME1)
+        return filterMe1(event) || QObject::eventFilter(watched, event);
+    for (QListWidget* list : {LBID, LBType}) {
+        if (watched == list)
+            return filterPicker(list, event) || QObject::eventFilter(watched, event);
+        if (watched == list->viewport())
+            return filterPickerRelease(watched, list, event);
     }
+    if (watched == &memo_ && event->type() == QEvent::FocusOut && leavesForReal(event))
+        guard([this] { Memo1Exit(); });
     return QObject::eventFilter(watched, event);
+}
+
+// Enter commits, Escape brings back the opening text; leaving commits, and a
+// commit that fails keeps the editor, and the focus, where they are.
+bool CellEditors::filterMe1(QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (isEnter(key))
+            guard([&] { ME1KeyDown(key); });
+        else if (key == Qt::Key_Escape)
+            restoreMe1();
+        return isEnter(key) || key == Qt::Key_Escape;
+    }
+    if (event->type() == QEvent::FocusOut && editorOpen() && leavesForReal(event) && !guard([this] { ME1Exit(); }))
+        QTimer::singleShot(0, ME1, [this] {
+            if (editorOpen())
+                ME1->setFocus();
+        });
+    return false;
+}
+
+// From the keyboard: Enter chooses as a left-button release does, Escape leaves unchanged.
+bool CellEditors::filterPicker(QListWidget* list, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut && leavesForReal(event))
+        guard([&] { LBTypeExit(list); });
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (isEnter(key))
+        guard([&] { LBTypeMouseUp(list, Qt::LeftButton); });
+    if (key == Qt::Key_Escape) {
+        guard([&] { LBTypeExit(list); });
+        grid_.setFocus(Qt::OtherFocusReason);
+    }
+    return isEnter(key) || key == Qt::Key_Escape;
+}
+
+bool CellEditors::filterPickerRelease(QObject* viewport, QListWidget* list, QEvent* event)
+{
+    if (event->type() != QEvent::MouseButtonRelease)
+        return QObject::eventFilter(viewport, event);
+    const auto button = static_cast<QMouseEvent*>(event)->button();
+    // Let the list take the release first, then act on its choice.
+    const bool handled = QObject::eventFilter(viewport, event);
+    guard([&] { LBTypeMouseUp(list, button); });
+    return handled;
 }
 
 bool CellEditors::closeBeforeClick()
 {
-    if (me1Open_ && !guard([this] { ME1Exit(); })) {
+    if (editorOpen() && !guard([this] { ME1Exit(); })) {
         ME1->setFocus();
         return false;
     }
@@ -191,7 +260,8 @@ bool CellEditors::closeBeforeClick()
 
 void CellEditors::dropEditor()
 {
-    me1Open_ = false;
+    if (editorOpen())
+        open_ = {};
     ME1->hide();
 }
 
@@ -206,65 +276,46 @@ void CellEditors::loadMemo(const QString& text)
 void CellEditors::cellPressed(Qt::MouseButton button, int col, int row, ViewMode view)
 {
     sheet_.selectRow(row);
-    CharRecord& rec = *sheet_.currec;
+    const CharRecord& rec = *sheet_.currec;
     loadMemo(memoToEditor(rec.memo));
-    if (button != Qt::LeftButton)
+    const Column* column = viewColumns(view).at(col);
+    if (button != Qt::LeftButton || !column)
         return;
-    if (col == LockColumn)
+    if (column->editor == EditorKind::ToggleLock)
         sheet_.toggleLock();
     if (rec.lock)
         return;
+    open(*column, col, row);
+}
+
+void CellEditors::open(const Column& column, int col, int row)
+{
+    const CharRecord& rec = *sheet_.currec;
     const QRect cell = grid_.cellRectAt(col, row);
-    switch (col) {
-    case NoCountColumn: sheet_.toggleNocount(); break;
-    case IdColumn: openPicker(LBID, rec.id, cell); break;
-    case ClassColumn: openPicker(LBType, rec.wtype, cell); break;
-    case NameColumn: openMe1(col, view, cell); break;
-    default:
-        if (col >= FirstValueColumn)
-            openMe1(col, view, cell);
-        break;
+    switch (column.editor) {
+    case EditorKind::ToggleNoCount: sheet_.toggleNocount(); break;
+    case EditorKind::SectionIdList: openPicker(LBID, rec.id, cell); break;
+    case EditorKind::ClassList: openPicker(LBType, rec.wtype, cell); break;
+    case EditorKind::NameText:
+    case EditorKind::StatusText:
+    case EditorKind::TimeText: openMe1(column, cell, grid_.colWidth(col)); break;
+    case EditorKind::None:
+    case EditorKind::ToggleLock: break;
     }
 }
 
-void CellEditors::openMe1(int col, ViewMode view, const QRect& cell)
+void CellEditors::openMe1(const Column& column, const QRect& cell, int width)
 {
-    const CharRecord& rec = *sheet_.currec;
-    const QPoint at = grid_.viewport()->mapTo(&pane_, cell.topLeft());
+    const TextEditing& editing = textEditing(column.editor);
+    const QString text = editing.load(*sheet_.currec, column);
     ME1->setValidator(nullptr);
     ME1->setInputMask(QString());
-    QString text;
-    if (col == NameColumn) {
-        ME1->setMaxLength(static_cast<int>(NAME_MAX_TEXT));
-        ME1->setValidator(new Cp932Validator(NAME_MAX_TEXT, ME1));
-        text = fromCp932(rec.nameText());
-    } else {
-        const auto i = static_cast<std::size_t>(col - FirstValueColumn);
-        switch (view) {
-        case ViewMode::Ep1:
-            ME1->setInputMask(TIME_MASK);
-            text = timeEditorText(rec.ep1time[i]);
-            break;
-        case ViewMode::Ep2:
-            ME1->setInputMask(TIME_MASK);
-            text = timeEditorText(rec.ep2time[i]);
-            break;
-        case ViewMode::State:
-            text = QString::number(rec.status[i]);
-            // Up to four digits; a negative value from a file stays editable.
-            ME1->setMaxLength(std::max(4, static_cast<int>(text.size())));
-            ME1->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]{0,4}")), ME1));
-            break;
-        }
-    }
-    ME1->setGeometry(at.x() - 1, at.y() - 2, grid_.colWidth(col), ME1_HEIGHT);
-    ME1->setAccessibleName(headerText(view, col));
+    editing.setUp(*ME1, text);
+    const QPoint at = grid_.viewport()->mapTo(&pane_, cell.topLeft()) + ME1_OFFSET;
+    ME1->setGeometry(at.x(), at.y(), width, ME1_HEIGHT);
+    ME1->setAccessibleName(fromLatin1View(column.heading));
     ME1->setText(text);
-    me1Opening_ = text;
-    me1Loaded_ = ME1->text();
-    me1Tag_ = col;
-    me1View_ = view;
-    me1Open_ = true;
+    open_ = {column.editor, &column, text, ME1->text()};
     ME1->show();
     ME1->raise();
     ME1->setFocus(Qt::OtherFocusReason);
@@ -273,13 +324,12 @@ void CellEditors::openMe1(int col, ViewMode view, const QRect& cell)
 
 void CellEditors::openPicker(QListWidget* picker, int index, const QRect& cell)
 {
-    const QPoint at = grid_.viewport()->mapTo(&pane_, cell.topLeft());
+    const QPoint at = grid_.viewport()->mapTo(&pane_, cell.topLeft()) + PICKER_OFFSET;
     const int gridBottom = grid_.mapTo(&pane_, QPoint(0, grid_.height())).y();
-    int top = at.y() - 9;
-    if (top + picker->height() > gridBottom)
-        top = gridBottom - picker->height();
-    picker->move(at.x() - 1, std::max(0, top));
+    const int top = std::min(at.y(), gridBottom - picker->height());
+    picker->move(at.x(), std::max(0, top));
     picker->setCurrentRow(index >= 0 && index < picker->count() ? index : -1);
+    open_ = {picker == LBID ? EditorKind::SectionIdList : EditorKind::ClassList, nullptr, {}, {}};
     picker->show();
     picker->raise();
     picker->setFocus(Qt::OtherFocusReason);
@@ -287,13 +337,13 @@ void CellEditors::openPicker(QListWidget* picker, int index, const QRect& cell)
 
 void CellEditors::restoreMe1()
 {
-    ME1->setText(me1Opening_);
+    ME1->setText(open_.opening);
     ME1->selectAll();
 }
 
 void CellEditors::ME1KeyDown(int key)
 {
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    if (isEnter(key)) {
         ME1Exit();
         grid_.setFocus(Qt::OtherFocusReason);
     }
@@ -301,22 +351,10 @@ void CellEditors::ME1KeyDown(int key)
 
 void CellEditors::ME1Exit()
 {
-    if (!me1Open_)
+    if (!editorOpen())
         return;
-    const QString t = ME1->text();
-    if (me1Tag_ == NameColumn) {
-        if (t != me1Loaded_) {
-            auto bytes = toCp932(withoutReplacements(t));
-            sheet_.setName(bytes ? *bytes : std::string());
-        }
-    } else {
-        const auto i = static_cast<std::size_t>(me1Tag_ - FirstValueColumn);
-        switch (me1View_) {
-        case ViewMode::Ep1: sheet_.setStageTime(Episode::One, i, textToTime(timeFields(t))); break;
-        case ViewMode::Ep2: sheet_.setStageTime(Episode::Two, i, textToTime(timeFields(t))); break;
-        case ViewMode::State: sheet_.setStatus(i, parseStatus(t)); break;
-        }
-    }
+    if (auto bytes = textEditing(open_.kind).committed(ME1->text(), open_.loaded))
+        commitColumnText(sheet_, *open_.column, *bytes);
     dropEditor();
 }
 
@@ -328,11 +366,16 @@ void CellEditors::LBTypeMouseUp(QListWidget* sender, Qt::MouseButton button)
         else if (sender == LBID)
             sheet_.setSectionId(sender->currentRow());
     }
-    sender->hide();
+    LBTypeExit(sender);
     grid_.setFocus(Qt::OtherFocusReason);
 }
 
-void CellEditors::LBTypeExit(QListWidget* sender) { sender->hide(); }
+void CellEditors::LBTypeExit(QListWidget* sender)
+{
+    if (pickerFor(open_.kind) == sender)
+        open_ = {};
+    sender->hide();
+}
 
 void CellEditors::Memo1Exit()
 {
@@ -355,7 +398,7 @@ void CellEditors::storePendingMemo()
 void CellEditors::storePendingEdits()
 {
     storePendingMemo();
-    if (me1Open_) {
+    if (editorOpen()) {
         try {
             ME1Exit();
         } catch (const Error&) {

@@ -48,7 +48,8 @@ public:
     // Before a click on the grid: an open editor commits (if it cannot, the
     // click is dropped and false returned) and open pickers close.
     bool closeBeforeClick();
-    bool editorOpen() const { return me1Open_; }
+    // The text editor ME1 is open (a picker may be open without it).
+    bool editorOpen() const { return isTextEditor(open_.kind); }
     // Hides the editor without storing (the view it edited is going).
     void dropEditor();
 
@@ -56,8 +57,22 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void openMe1(int col, ViewMode view, const QRect& cell);
+    // Which editor is open, on which column, and for ME1 the text it was opened with.
+    struct OpenEditor {
+        EditorKind kind = EditorKind::None;
+        const Column* column = nullptr;
+        QString opening; // as loaded
+        QString loaded; // the same as the editor gives it back
+    };
+    static bool isTextEditor(EditorKind kind);
+
+    bool filterMe1(QEvent* event);
+    bool filterPicker(QListWidget* list, QEvent* event);
+    bool filterPickerRelease(QObject* viewport, QListWidget* list, QEvent* event);
+    void open(const Column& column, int col, int row);
+    void openMe1(const Column& column, const QRect& cell, int width);
     void openPicker(QListWidget* picker, int index, const QRect& cell);
+    QListWidget* pickerFor(EditorKind kind) const;
     // Escape: the text the editor was opened with, still open.
     void restoreMe1();
     void loadMemo(const QString& text);
@@ -68,11 +83,7 @@ private:
     QWidget& pane_;
     QPlainTextEdit& memo_;
 
-    bool me1Open_ = false;
-    int me1Tag_ = 0; // the column the editor edits
-    ViewMode me1View_ = ViewMode::State;
-    QString me1Opening_; // the text the editor was opened with
-    QString me1Loaded_; // the same as the editor gives it back
+    OpenEditor open_;
     bool fixingMemo_ = false;
     QString memoLoaded_; // the memo text as loaded, to keep bytes the editor cannot show
 };

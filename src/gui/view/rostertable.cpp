@@ -7,19 +7,6 @@
 
 namespace qvr {
 
-int designedColumnWidth(int col)
-{
-    switch (col) {
-    case NumberColumn: return 28;
-    case LockColumn:
-    case NoCountColumn: return 12;
-    case NameColumn: return 120;
-    case IdColumn: return 16;
-    case ClassColumn: return 65;
-    default: return 60;
-    }
-}
-
 RosterTable::RosterTable(
     RosterSheet& sheet, DrawGrid& grid, QWidget& pane, QPlainTextEdit& memo, const std::vector<QPixmap>& emblems)
     : QObject(&pane), sheet_(sheet), grid_(grid), emblems_(emblems), editors_(new CellEditors(sheet, grid, pane, memo))
@@ -36,29 +23,36 @@ void RosterTable::setView(ViewMode view)
     repaint();
 }
 
+const CharRecord* RosterTable::record(int row) const
+{
+    const Roster& rows = sheet_.roster;
+    return row >= 0 && static_cast<std::size_t>(row) < rows.size() ? rows[static_cast<std::size_t>(row)].get()
+                                                                   : nullptr;
+}
+
 QString RosterTable::cellText(int col, int row) const
 {
     if (row == 0)
         return headerText(view_, col);
-    const Roster& rows = sheet_.roster;
-    if (row < 0 || static_cast<std::size_t>(row) >= rows.size())
-        return {};
-    return qvr::cellText(*rows[static_cast<std::size_t>(row)], view_, col, row);
+    const CharRecord* rec = record(row);
+    return rec ? qvr::cellText(*rec, view_, col, row) : QString();
 }
 
 QString RosterTable::cellReadText(int col, int row) const
 {
-    if (row > 0 && col == IdColumn && static_cast<std::size_t>(row) < sheet_.roster.size())
-        return sectionIdName(*sheet_.roster[static_cast<std::size_t>(row)]);
-    return cellText(col, row);
+    if (row == 0)
+        return headerText(view_, col);
+    const CharRecord* rec = record(row);
+    return rec ? qvr::cellReadText(*rec, view_, col, row) : QString();
 }
 
 void RosterTable::drawCell(QPainter& canvas, int col, int row, const QRect& rect) const
 {
-    if (row < 0 || static_cast<std::size_t>(row) >= sheet_.roster.size())
+    const CharRecord* rec = record(row);
+    if (!rec)
         return;
     if (row > 0 && col == IdColumn) {
-        const int id = sheet_.roster[static_cast<std::size_t>(row)]->id;
+        const int id = rec->id;
         if (id >= 0 && static_cast<std::size_t>(id) < emblems_.size())
             canvas.drawPixmap(rect.topLeft(), emblems_[static_cast<std::size_t>(id)]);
         return;

@@ -21,9 +21,6 @@ namespace qvr {
 class CellEditors;
 class DrawGrid;
 
-// The designed width of a column, the same in every view.
-int designedColumnWidth(int col);
-
 class RosterTable : public QObject {
     Q_OBJECT
 public:
@@ -54,6 +51,8 @@ public:
     void repaint();
 
 private:
+    const CharRecord* record(int row) const; // nullptr outside the roster
+
     RosterSheet& sheet_;
     DrawGrid& grid_;
     const std::vector<QPixmap>& emblems_;
