@@ -95,9 +95,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://example.org/qvrutl/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so the binary's own libraries do not name them: the window
 # system plugin, the sound back-end (GStreamer with its PulseAudio output), the
-# Japanese font and Qt's own translations.
+# Japanese font, the grid's narrow font and Qt's own translations.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, qt6-image-formats-plugins, gstreamer1.0-plugins-base, gstreamer1.0-pulseaudio, fonts-noto-cjk, qt6-translations-l10n")
+    "qt6-qpa-plugins, qt6-image-formats-plugins, gstreamer1.0-plugins-base, gstreamer1.0-pulseaudio, fonts-noto-cjk, fonts-liberation, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_QVR_BUILD_DIR ${PROJECT_BINARY_DIR})

@@ -5,7 +5,10 @@
 #include "common/tablefixture.h"
 #include "platform/cp932.h"
 #include "view/emblems.h"
+#include "roster/timevalue.h"
+#include "platform/qtext.h"
 
+#include <QFontInfo>
 #include <QImage>
 #include <QPainter>
 #include <QToolButton>
@@ -28,6 +31,31 @@ std::pair<int, int> inkColumns(const QImage& img, const QRect& r)
                 break;
             }
     return {first, last};
+}
+
+// The widest texts a column shows: its heading and the longest of its values.
+// Names (any 18 bytes) and the emblem are left out: they have no widest text.
+QStringList widestTexts(const Column& column)
+{
+    QStringList texts{fromLatin1View(column.heading)};
+    switch (column.field) {
+    case ColumnField::RowNumber: texts << QStringLiteral("999"); break;
+    case ColumnField::Lock:
+    case ColumnField::NoCount: texts << QStringLiteral("x"); break;
+    case ColumnField::Class:
+        for (std::string_view name : CLASS_NAMES)
+            texts << fromLatin1View(name);
+        break;
+    case ColumnField::Status: texts << QStringLiteral("-9999"); break;
+    case ColumnField::StageTime:
+        // Hours stop at 24; a marked time has the "*" in front.
+        texts << QString::fromLatin1(timeToText(-(24 * 3600 + 59 * 60 + 59)))
+              << QString::fromLatin1(timeToText(24 * 3600 + 59 * 60 + 59));
+        break;
+    case ColumnField::Name:
+    case ColumnField::SectionId: break;
+    }
+    return texts;
 }
 
 } // namespace
@@ -92,6 +120,40 @@ private slots:
         QCOMPARE(t.table->cellText(5, 2), QString());
         r.wtype = -1;
         QCOMPARE(t.table->cellText(5, 2), QString());
+    }
+
+    // Placed as drawCellText places it, every text of a column lies inside the
+    // column, with the grid's own face.
+    void everyTextFitsItsColumn_data()
+    {
+        QTest::addColumn<int>("view");
+        QTest::addColumn<int>("col");
+        QTest::addColumn<QString>("text");
+        for (ViewMode view : {ViewMode::State, ViewMode::Ep1, ViewMode::Ep2}) {
+            const ViewColumns& columns = viewColumns(view);
+            for (int c = 0; c < columns.count(); ++c)
+                for (const QString& text : widestTexts(*columns.at(c)))
+                    QTest::addRow("view %d col %d %s", dispmodeOf(view), c, qPrintable(text))
+                        << dispmodeOf(view) << c << text;
+        }
+    }
+    void everyTextFitsItsColumn()
+    {
+        // Without the design face the grid draws in the narrow face the package installs.
+        const QString face = QFontInfo(gridFont()).family();
+        QVERIFY2(face == QStringLiteral("MS Sans Serif") || face == QStringLiteral("Liberation Sans Narrow"),
+            qPrintable(face));
+        QFETCH(int, view);
+        QFETCH(int, col);
+        QFETCH(QString, text);
+        const Column& column = *viewColumns(viewModeFrom(view)).at(col);
+        const int tw = QFontMetrics(gridFont()).horizontalAdvance(text);
+        const int w = column.width;
+        const bool heading = text == fromLatin1View(column.heading);
+        const bool right = !heading && column.alignment == CellAlignment::Right;
+        const int left = right ? w - tw - 3 : w / 2 - tw / 2 + 1;
+        QVERIFY2(left >= 0 && left + tw <= w,
+            qPrintable(QStringLiteral("%1 pixels wide at %2 in %3").arg(tw).arg(left).arg(w)));
     }
 
     void textPlacement()
