@@ -31,7 +31,7 @@ for f in bin/qvrutl lib/qvrutl/qvrsound.so; do
     file -b "$root/usr/$f" | grep -q ', stripped' || fail "/usr/$f not stripped"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins gstreamer1.0-plugins-base fonts-noto-cjk \
+for p in libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins gstreamer1.0-plugins-base fonts-noto-cjk fonts-liberation \
     qt6-translations-l10n; do
     echo "$depends" | grep -q "$p" || fail "Depends lacks $p: $depends"
 done

@@ -204,20 +204,9 @@ QRect DrawGrid::selectedRange() const
         QPoint(std::max(curCol_, anchorCol_), std::max(curRow_, anchorRow_)));
 }
 
-void DrawGrid::paintEvent(QPaintEvent*)
+// Only the shown rows and columns are visited: the cost follows the window, not the roster.
+std::vector<int> DrawGrid::shownCols(int width) const
 {
-    QPainter p(viewport());
-    const QPalette& pal = palette();
-    const QRect area = viewport()->rect();
-    p.fillRect(area, pal.color(QPalette::Window));
-
-    const int width = area.width();
-    const int height = area.height();
-    const int pitch = rowHeight_ + lineWidth_;
-    const QColor fixedLine = pal.color(QPalette::Dark);
-    const QColor bodyLine = pal.color(QPalette::Midlight).darker(110);
-
-    // Only the shown rows and columns are visited: the cost follows the window, not the roster.
     std::vector<int> cols;
     for (int c = 0; c < fixedCols_ && c < colCount(); ++c)
         cols.push_back(c);
@@ -225,46 +214,65 @@ void DrawGrid::paintEvent(QPaintEvent*)
         cols.push_back(c);
         x += colWidth(c) + lineWidth_;
     }
+    return cols;
+}
+
+std::vector<int> DrawGrid::shownRows(int height) const
+{
+    const int pitch = rowHeight_ + lineWidth_;
     std::vector<int> rows;
     for (int r = 0; r < fixedRows_ && r < rowCount_; ++r)
         rows.push_back(r);
     for (int r = topRow_, y = fixedRows_ * pitch; r < rowCount_ && y < height; ++r, y += pitch)
         rows.push_back(r);
+    return rows;
+}
 
-    for (int r : rows) {
-        for (int c : cols) {
-            const QRect rect = cellRectAt(c, r);
-            const bool fixed = r < fixedRows_ || c < fixedCols_;
-            QColor bg = pal.color(QPalette::Base);
-            QColor fg = pal.color(QPalette::Text);
-            if (fixed) {
-                bg = pal.color(QPalette::Button);
-                fg = pal.color(QPalette::ButtonText);
-            } else if (isSelected(c, r)) {
-                bg = pal.color(QPalette::Highlight);
-                fg = pal.color(QPalette::HighlightedText);
-            }
-            p.fillRect(rect, bg);
-            // Lines right of and below the cell.
-            p.fillRect(QRect(rect.right() + 1, rect.top(), lineWidth_, pitch), fixed ? fixedLine : bodyLine);
-            p.fillRect(QRect(rect.left(), rect.bottom() + 1, rect.width() + lineWidth_, lineWidth_),
-                fixed ? fixedLine : bodyLine);
-            if (drawCell_) {
-                p.save();
-                p.setClipRect(rect);
-                p.setPen(fg);
-                p.setFont(font());
-                drawCell_(p, c, r, rect);
-                p.restore();
-            }
-            if (!fixed && c == curCol_ && r == curRow_ && hasFocus()) {
-                QStyleOptionFocusRect opt;
-                opt.initFrom(this);
-                opt.rect = rect;
-                opt.backgroundColor = bg;
-                style()->drawPrimitive(QStyle::PE_FrameFocusRect, &opt, &p, this);
-            }
-        }
+void DrawGrid::paintEvent(QPaintEvent*)
+{
+    QPainter p(viewport());
+    const QRect area = viewport()->rect();
+    p.fillRect(area, palette().color(QPalette::Window));
+    const std::vector<int> cols = shownCols(area.width());
+    for (int r : shownRows(area.height()))
+        for (int c : cols)
+            paintCell(p, c, r);
+}
+
+void DrawGrid::paintCell(QPainter& p, int c, int r)
+{
+    const QPalette& pal = palette();
+    const int pitch = rowHeight_ + lineWidth_;
+    const QRect rect = cellRectAt(c, r);
+    const bool fixed = r < fixedRows_ || c < fixedCols_;
+    QColor bg = pal.color(QPalette::Base);
+    QColor fg = pal.color(QPalette::Text);
+    if (fixed) {
+        bg = pal.color(QPalette::Button);
+        fg = pal.color(QPalette::ButtonText);
+    } else if (isSelected(c, r)) {
+        bg = pal.color(QPalette::Highlight);
+        fg = pal.color(QPalette::HighlightedText);
+    }
+    p.fillRect(rect, bg);
+    // Lines right of and below the cell.
+    const QColor line = fixed ? pal.color(QPalette::Dark) : pal.color(QPalette::Midlight).darker(110);
+    p.fillRect(QRect(rect.right() + 1, rect.top(), lineWidth_, pitch), line);
+    p.fillRect(QRect(rect.left(), rect.bottom() + 1, rect.width() + lineWidth_, lineWidth_), line);
+    if (drawCell_) {
+        p.save();
+        p.setClipRect(rect);
+        p.setPen(fg);
+        p.setFont(font());
+        drawCell_(p, c, r, rect);
+        p.restore();
+    }
+    if (!fixed && c == curCol_ && r == curRow_ && hasFocus()) {
+        QStyleOptionFocusRect opt;
+        opt.initFrom(this);
+        opt.rect = rect;
+        opt.backgroundColor = bg;
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &opt, &p, this);
     }
 }
 

@@ -92,6 +92,9 @@ protected:
 
 private:
     int colLeft(int col) const; // viewport x of a shown column, or -1
+    std::vector<int> shownCols(int width) const;
+    std::vector<int> shownRows(int height) const;
+    void paintCell(QPainter& p, int c, int r);
     int rowTop(int row) const; // viewport y of a shown row, or -1
     void moveCurrent(int col, int row, bool extend);
     void scrollIntoView(int col, int row);
