@@ -122,7 +122,7 @@ cmp "$ini" "$work/expected" || fail "opening a given file changed the settings: 
 case $installed in
 *"install ok installed"*) ;;
 # shellcheck disable=SC2086
-*) DEBIAN_FRONTEND=noninteractive apt-get $apt_wait remove -y -qq qvrutl >/dev/null 2>&1 ;;
+*) DEBIAN_FRONTEND=noninteractive apt-get $apt_wait purge -y -qq qvrutl >/dev/null 2>&1 ;;
 esac
 
 # The portable folder, unpacked by its user, keeps its settings beside the
