@@ -2,7 +2,8 @@
 # Builds the Debian package and tries it the way it will live: its files and
 # their metadata, lintian, and the extracted program run twice by an unprivileged
 # user from a root-owned folder, which must close in order and remember its
-# settings in the user's configuration folder.
+# settings in the user's configuration folder; then the package installed with
+# apt-get as a user installs it, its program given a roster file, and purged.
 set -eu
 cd "$(dirname "$0")/.."
 app_id=$(sed -n 's/^set(QVR_APP_ID \(.*\))$/\1/p' CMakeLists.txt)
@@ -11,6 +12,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"
 root=$work/root
+. tools/close-after-a-while.sh
 fail() {
     echo "package test: $*" >&2
     exit 1
@@ -67,22 +69,7 @@ run() { # program, extra environment assignments...
     setpriv --reuid=nobody --regid=nogroup --clear-groups --reset-env \
         env HOME="$home" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=offscreen "$@" \
         sh -c 'cd "$HOME" && exec "$0" ${1:+"$1"}' "$program" "$file" 2>"$work/stderr" &
-    pid=$!
-    sleep 4
-    kill -0 "$pid" 2>/dev/null || fail "the program ended by itself: $(cat "$work/stderr")"
-    kill -TERM "$pid"
-    i=0
-    while kill -0 "$pid" 2>/dev/null; do
-        i=$((i + 1))
-        if [ "$i" -gt 40 ]; then
-            kill -KILL "$pid"
-            fail "the program did not close (a message box?): $(cat "$work/stderr")"
-        fi
-        sleep 0.25
-    done
-    rc=0
-    wait "$pid" || rc=$?
-    [ "$rc" -eq 0 ] || fail "the program ended with $rc: $(cat "$work/stderr")"
+    close_after_a_while $! "$work/stderr"
 }
 crlf() { printf '%s\r\n' "$@"; }
 ini=$home/.config/qvrutl/qvrutl.INI

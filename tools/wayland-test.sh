@@ -8,8 +8,9 @@ set -eu
 cd "$(dirname "$0")/.."
 built=$(realpath "${1:-build/debug/qvrutl}")
 app_id=$(sed -n 's/^set(QVR_APP_ID \(.*\))$/\1/p' CMakeLists.txt)
+. tools/close-after-a-while.sh
 fail() {
-    echo "wayland test: $*" >&2
+    echo "wayland test: ${platform:+$platform: }$*" >&2
     exit 1
 }
 [ -x "$built" ] || fail "no program at $built (build it first)"
@@ -55,22 +56,7 @@ run() { # name, platform, environment assignments...
     cp examples/qvrutl.pd3 examples/defhead.htm "$dir/"
     (cd "$dir" && exec env XDG_RUNTIME_DIR="$runtime" XDG_STATE_HOME="$dir/state" QT_QPA_PLATFORM="$platform" \
         "$@" ./qvrutl qvrutl.pd3 2>"$dir/stderr") &
-    pid=$!
-    sleep 4
-    kill -0 "$pid" 2>/dev/null || fail "$platform: the program ended by itself: $(cat "$dir/stderr")"
-    kill -TERM "$pid"
-    i=0
-    while kill -0 "$pid" 2>/dev/null; do
-        i=$((i + 1))
-        if [ "$i" -gt 40 ]; then
-            kill -KILL "$pid"
-            fail "$platform: the program did not close (a message box?)"
-        fi
-        sleep 0.25
-    done
-    rc=0
-    wait "$pid" || rc=$?
-    [ "$rc" -eq 0 ] || fail "$platform: the program ended with $rc: $(cat "$dir/stderr")"
+    close_after_a_while $! "$dir/stderr"
 }
 
 # The offscreen platform's own notes ("This plugin does not support raise()")
