@@ -24,6 +24,9 @@ class QSplitter;
 class QTabBar;
 class QToolButton;
 class QButtonGroup;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 
 namespace qvr {
 class CellEditors;
@@ -35,7 +38,9 @@ class RosterTable;
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    TForm1();
+    // startFile: a file named on the command line. A roster file is loaded instead
+    // of the one saved last, a version-2 file is imported into that one.
+    explicit TForm1(const std::string& startFile = {});
     ~TForm1() override;
 
     // The document: the roster, `currec`, `currow`, `deleted`, `lastfile` and the
@@ -80,6 +85,11 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // One roster or version-2 file dropped on the window is opened as "Load" or
+    // "Import-Ver2" would; any other drag is refused.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // --- layout ---
@@ -101,6 +111,10 @@ private:
     void keepUnsavedRoster();
     void loadRoster(const std::string& path, bool reportMissing = true);
     void storePendingMemo();
+    void openStartFiles(const std::string& startFile);
+    void openFile(const std::string& path);
+    void importVer2File(const std::string& path, bool reportMissing);
+    void RecoveryCopies1Click();
     // Export-CVS, Export-HTML, Export-XML: a file name, the memo still typed, the writer.
     template <typename Writer>
     void exportTo(const char* filter, Writer write);
