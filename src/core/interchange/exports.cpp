@@ -19,7 +19,7 @@ using namespace std::string_view_literals;
 
 // Text fields are written in pieces of at most this many bytes, each with room
 // for its longest escaped form, so that a long memo needs no room of its own size.
-constexpr std::size_t TEXT_PIECE = 16 * 1024;
+constexpr std::size_t TEXT_PIECE = std::size_t{16} * 1024;
 
 // Writes `text` piece by piece through `char* write(char* out, piece)`, which
 // makes at most `grow` bytes of each byte.

@@ -183,11 +183,7 @@ public:
     }
     // Never throws: cursors hand their bytes back when they end.
     void done(char* end) noexcept { used_ = static_cast<std::size_t>(end - buffer_.get()); }
-    static char* lineEnd(char* p)
-    {
-        std::memcpy(p, "\r\n", 2);
-        return p + 2;
-    }
+    static char* lineEnd(char* p) { return put(p, "\r\n"); }
     // Hands the rest to the writer; call before its commit().
     void finish() { flush(); }
 
