@@ -8,6 +8,7 @@
 #include <climits>
 #include <functional>
 
+#include "extremeroster.h"
 #include "fixtures.h"
 #include "interchange/exports.h"
 #include "platform/error.h"
@@ -94,6 +95,10 @@ private slots:
     void rosterFilesAreNotReplaced_data();
     void rosterFilesAreNotReplaced();
     void longTargetNameGetsAShortenedTemporary();
+    void edgeValuesKeepTheirBytes_data();
+    void edgeValuesKeepTheirBytes();
+    void longTextsCrossPieces_data();
+    void longTextsCrossPieces();
 };
 
 void TstExports::csvFields_data()
@@ -526,3 +531,92 @@ void TstExports::longTargetNameGetsAShortenedTemporary()
 
 QTEST_GUILESS_MAIN(TstExports)
 #include "tst_exports.moc"
+
+void TstExports::edgeValuesKeepTheirBytes_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<ExportOptions>("options");
+    QTest::addColumn<QString>("expected"); // written by an earlier build of the exports
+    QTest::newRow("csv") << "csv" << ExportOptions{} << "edge.csv";
+    QTest::newRow("html, all") << "html" << opts(true, true, true, true) << "edge-all.htm";
+    QTest::newRow("html, status and EP2") << "html" << opts(true, false, true, false) << "edge-mixed.htm";
+    QTest::newRow("xml, all") << "xml" << opts(true, true, true, true) << "edge-all.xml";
+    QTest::newRow("xml, none") << "xml" << opts(false, false, false, false) << "edge-none.xml";
+}
+
+// Every digit count of both signs, times around every carry, names of every byte
+// and memos with line ends and markup, in the file and in the line list.
+void TstExports::edgeValuesKeepTheirBytes()
+{
+    QFETCH(QString, format);
+    QFETCH(ExportOptions, options);
+    QFETCH(QString, expected);
+    const QString data = qEnvironmentVariable("TESTDATA") + "/exports/";
+    const QByteArray want = fixture::readBytes(data + expected);
+    QVERIFY(want.size() > 4000);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("out");
+    const std::string p = path.toStdString();
+    LineList lines;
+    if (format == "csv") {
+        const Roster roster = fixture::edgeRoster(false);
+        exportCsv(p, roster);
+        lines = csvLines(roster);
+    } else if (format == "html") {
+        const Roster roster = fixture::edgeRoster(true);
+        exportHtml(p, roster, options, (data + "head.htm").toStdString());
+        lines = htmlLines({"<html>", "<body>"}, roster, options);
+    } else {
+        const Roster roster = fixture::edgeRoster(false);
+        exportXml(p, roster, options);
+        lines = xmlLines(roster, options);
+    }
+    QCOMPARE(fixture::readBytes(path), want);
+    QCOMPARE(joined(lines), want);
+}
+
+void TstExports::longTextsCrossPieces_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QByteArray>("memo");
+    QTest::addColumn<QByteArray>("written");
+    const int n = 300000; // longer than a piece of text and than a chunk of the file
+    QTest::newRow("csv, plain") << "csv" << QByteArray(n, 'a') << QByteArray(n, 'a');
+    QTest::newRow("csv, quotes") << "csv" << QByteArray(n, '"') << "\"" + QByteArray(2 * n, '"') + "\"";
+    QTest::newRow("html") << "html" << QByteArray("\"&").repeated(n) << QByteArray("&quot;&amp;").repeated(n);
+    QTest::newRow("xml") << "xml" << QByteArray("<\"").repeated(n) << QByteArray("&lt;\"").repeated(n);
+}
+
+// A memo many times the size of the room made for one line, between two short lines.
+void TstExports::longTextsCrossPieces()
+{
+    QFETCH(QString, format);
+    QFETCH(QByteArray, memo);
+    QFETCH(QByteArray, written);
+    Roster roster = fixture::withPlaceholder();
+    add(roster, "before");
+    add(roster, "long", 0, 0, memo.toStdString());
+    add(roster, "after");
+    QTemporaryDir dir;
+    const QString path = dir.filePath("out"), head = dir.filePath("head.htm");
+    QVERIFY(fixture::writeBytes(head, "<html>"));
+    const std::string p = path.toStdString();
+    if (format == "csv")
+        exportCsv(p, roster);
+    else if (format == "html")
+        exportHtml(p, roster, opts(false, false, false, true), head.toStdString());
+    else
+        exportXml(p, roster, opts(false, false, false, true));
+    const QByteArray file = fixture::readBytes(path);
+    QCOMPARE(file.count(written), 1);
+    const qsizetype at = file.indexOf(written);
+    QVERIFY(file.lastIndexOf("before") < at);
+    QVERIFY(file.indexOf("after") > at + written.size());
+    QCOMPARE(file.size() - written.size(), [&] {
+        roster[2]->memo = "";
+        const LineList lines = format == "csv" ? csvLines(roster)
+            : format == "html"                 ? htmlLines({"<html>"}, roster, opts(false, false, false, true))
+                                               : xmlLines(roster, opts(false, false, false, true));
+        return joined(lines).size() - (format == "html" ? qsizetype(5) : 0); // "&nbsp" stands for an empty memo
+    }());
+}

@@ -1,13 +1,15 @@
 #include "interchange/exports.h"
 
+#include "interchange/textcursor.h"
 #include "platform/atomicfile.h"
 #include "platform/error.h"
 #include "roster/columns.h"
 #include "roster/rosterfile.h"
 #include "roster/timevalue.h"
 
-#include <charconv>
+#include <cstring>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <sys/stat.h>
 
@@ -17,145 +19,133 @@ namespace {
 
 using namespace std::string_view_literals;
 
-// Decimal digits of an integer, kept on the stack: the exports format millions of them.
-class Decimal {
-public:
-    explicit Decimal(long long v)
-        : end_(v >= 0 && v <= 0xFFFFFFFFLL
-                  // the 32-bit conversion is markedly faster, and nearly every value fits
-                  ? std::to_chars(buf_, buf_ + sizeof buf_, static_cast<std::uint32_t>(v)).ptr
-                  : std::to_chars(buf_, buf_ + sizeof buf_, v).ptr)
-    {
-    }
-    std::string_view view() const { return {buf_, static_cast<std::size_t>(end_ - buf_)}; }
+// Text fields are written in pieces of at most this many bytes, each with room
+// for its longest escaped form, so that a long memo needs no room of its own size.
+constexpr std::size_t TEXT_PIECE = std::size_t{16} * 1024;
 
-private:
-    char buf_[24];
-    char* end_;
-};
+// Writes `text` piece by piece through `char* write(char* out, piece)`, which
+// makes at most `grow` bytes of each byte.
+template <class Sink, class Write>
+void writePieces(TextCursor<Sink>& out, std::string_view text, std::size_t grow, Write write)
+{
+    do {
+        const std::string_view piece = text.substr(0, TEXT_PIECE);
+        out.write(grow * piece.size(), [&](char* at) { return write(at, piece); });
+        text.remove_prefix(piece.size());
+    } while (!text.empty());
+}
+
+char* copyBytes(char* out, std::string_view text) { return put(out, text); }
+
+template <class Sink>
+void writeLine(TextCursor<Sink>& out, Sink& sink, std::string_view text)
+{
+    writePieces(out, text, 1, copyBytes);
+    out.write(2, [&sink](char* p) { return sink.lineEnd(p); });
+}
+
+template <class Sink>
+void emitLine(Sink& sink, std::string_view text)
+{
+    TextCursor out(sink);
+    writeLine(out, sink, text);
+}
 
 // Fields holding a separator, a quote or a line break are quoted (RFC 4180); all
 // others stay byte for byte. No code page 932 trail byte lies below 0x40, so none
 // of these bytes can be half of a double-byte character.
-bool needsQuotes(std::string_view field)
+bool needsQuotes(std::string_view field) { return holdsAny<',', '"', '\r', '\n'>(field); }
+
+char* copyDoublingQuotes(char* out, std::string_view text)
 {
-    for (char c : field)
-        if (c == ',' || c == '"' || c == '\r' || c == '\n')
-            return true;
-    return false;
+    return copyWithSpecials<'"'>(out, text, [](char* at, char) { return put(at, "\"\""); });
 }
 
-void appendCsvField(std::string& out, std::string_view field)
+template <class Sink>
+void writeCsvField(TextCursor<Sink>& out, std::string_view field)
 {
     if (!needsQuotes(field)) {
-        out.append(field);
+        writePieces(out, field, 1, copyBytes);
         return;
     }
-    out.push_back('"');
-    // Runs up to each quote go in whole; the quote is doubled.
-    for (std::size_t q; (q = field.find('"')) != std::string_view::npos;) {
-        out.append(field.substr(0, q + 1)).push_back('"');
-        field.remove_prefix(q + 1);
-    }
-    out.append(field).push_back('"');
+    out.write(1, [](char* p) { return put(p, "\""); });
+    writePieces(out, field, 2, copyDoublingQuotes);
+    out.write(1, [](char* p) { return put(p, "\""); });
 }
 
 // Markup characters in names and memos become entities; the quote only in HTML,
 // where the text might end up in an attribute. Safe on code page 932 bytes for
 // the same reason as above.
-void appendEscaped(std::string& out, std::string_view text, bool quote)
+constexpr std::size_t ENTITY_MAX = "&quot;"sv.size();
+
+char* putEntity(char* out, char c)
 {
-    std::size_t from = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::string_view entity;
-        switch (text[i]) {
-        case '&': entity = "&amp;"sv; break;
-        case '<': entity = "&lt;"sv; break;
-        case '>': entity = "&gt;"sv; break;
-        case '"':
-            if (!quote)
-                continue;
-            entity = "&quot;"sv;
-            break;
-        default: continue;
-        }
-        out.append(text.substr(from, i - from)).append(entity);
-        from = i + 1;
+    switch (c) {
+    case '&': return put(out, "&amp;");
+    case '<': return put(out, "&lt;");
+    case '>': return put(out, "&gt;");
+    default: return put(out, "&quot;");
     }
-    out.append(text.substr(from));
 }
 
-std::size_t escapedSizeHint(std::string_view text) { return text.size() + text.size() / 8; }
-
-// Where the lines go: a line list, or straight into the file.
-class ListSink {
-public:
-    explicit ListSink(LineList& lines) : lines_(lines) { }
-    std::string& open(std::size_t sizeHint)
-    {
-        std::string& line = lines_.emplace_back();
-        line.reserve(sizeHint);
-        return line;
-    }
-    void close() { }
-
-private:
-    LineList& lines_;
-};
-
-// Lines go straight into the file, which is replaced only when all of them are there.
-class FileSink {
-public:
-    explicit FileSink(AtomicFileWriter& out) : out_(out) { }
-    std::string& open(std::size_t) { return out_.buffer(); }
-    void close()
-    {
-        out_.buffer().append("\r\n", 2);
-        out_.pieceDone();
-    }
-
-private:
-    AtomicFileWriter& out_;
-};
-
-template <typename Sink>
-void emitLine(Sink& sink, std::string_view text)
+template <bool quote>
+char* copyEscaped(char* out, std::string_view text)
 {
-    sink.open(text.size()).append(text);
-    sink.close();
+    if constexpr (quote)
+        return copyWithSpecials<'&', '<', '>', '"'>(out, text, putEntity);
+    else
+        return copyWithSpecials<'&', '<', '>'>(out, text, putEntity);
+}
+
+template <bool quote, class Sink>
+void writeEscaped(TextCursor<Sink>& out, std::string_view text)
+{
+    writePieces(out, text, ENTITY_MAX, copyEscaped<quote>);
 }
 
 // ---- CSV ----
 
+// Room for the fields between name and memo: 28 numbers and their commas.
+constexpr std::size_t CSV_NUMBERS_ROOM = 29 * (DECIMAL_ROOM + 1);
+
+char* writeCsvNumbers(char* p, const CharRecord& rec)
+{
+    *p++ = ',';
+    const auto number = [&p](auto v) {
+        p = writeDecimal(p, v);
+        *p++ = ',';
+    };
+    number(rec.id);
+    number(rec.wtype);
+    for (auto v : rec.status)
+        number(v);
+    for (std::size_t i = 0; i <= EP1_TOTAL; ++i)
+        number(timeMagnitude(rec.ep1time[i]));
+    for (std::size_t i = 0; i <= EP2_TOTAL; ++i)
+        number(timeMagnitude(rec.ep2time[i]));
+    return p;
+}
+
+template <class Sink>
+void emitCsvLine(Sink& sink, std::size_t k, const CharRecord& rec)
+{
+    TextCursor out(sink);
+    out.write(DECIMAL_ROOM + 1, [k](char* p) {
+        p = writeDecimal(p, k);
+        *p++ = ',';
+        return p;
+    });
+    writeCsvField(out, rec.nameText());
+    out.write(CSV_NUMBERS_ROOM, [&rec](char* p) { return writeCsvNumbers(p, rec); });
+    writeCsvField(out, rec.memo);
+    out.write(2, [&sink](char* p) { return sink.lineEnd(p); });
+}
+
 template <typename Sink>
 void emitCsv(Sink& sink, const Roster& roster)
 {
-    for (std::size_t k = 1; k < roster.size(); ++k) {
-        const CharRecord& rec = *roster[k];
-        std::string_view name = rec.nameText();
-        std::string& line = sink.open(200 + name.size() + rec.memo.size());
-        line.append(Decimal(static_cast<long long>(k)).view()).push_back(',');
-        appendCsvField(line, name);
-        line.push_back(',');
-        // The 28 numbers between name and memo, formatted in one go.
-        char numbers[28 * 12];
-        char* p = numbers;
-        const auto put = [&p, end = numbers + sizeof numbers](auto v) {
-            p = std::to_chars(p, end - 1, v).ptr; // room for the comma
-            *p++ = ',';
-        };
-        put(rec.id);
-        put(rec.wtype);
-        for (auto v : rec.status)
-            put(v);
-        for (std::size_t i = 0; i <= EP1_TOTAL; ++i)
-            put(timeMagnitude(rec.ep1time[i]));
-        for (std::size_t i = 0; i <= EP2_TOTAL; ++i)
-            put(timeMagnitude(rec.ep2time[i]));
-        line.append(numbers, static_cast<std::size_t>(p - numbers));
-        appendCsvField(line, rec.memo);
-        sink.close();
-    }
+    for (std::size_t k = 1; k < roster.size(); ++k)
+        emitCsvLine(sink, k, *roster[k]);
 }
 
 // ---- HTML ----
@@ -177,9 +167,9 @@ constexpr std::array<HtmlEpisode, 2> HTML_EPISODES{{
     {&ExportOptions::outEp2Time, ViewMode::Ep2, "<th class=\"ep2t\">", "<td class=\"cep2t\">", "<td class=\"cep2tb\">"},
 }};
 
-void appendHtmlHeaderRow(std::string& row, const ExportOptions& options)
+std::string htmlHeaderRow(const ExportOptions& options)
 {
-    row.append("<tr><th>No</th><th>Name</th><th>ID</th><th>Type</th>");
+    std::string row = "<tr><th>No</th><th>Name</th><th>ID</th><th>Type</th>";
     if (options.outStatus)
         for (const Column& column : valueColumns(ViewMode::State))
             row.append("<th class=\"cst\">").append(column.title).append("</th>");
@@ -200,6 +190,7 @@ void appendHtmlHeaderRow(std::string& row, const ExportOptions& options)
     if (options.outMemo)
         row.append("<th class=\"mem\">Memo</th>");
     row.append("</tr>");
+    return row;
 }
 
 template <std::size_t N>
@@ -210,50 +201,75 @@ std::string_view listEntry(const std::array<std::string_view, N>& list, std::int
     return list[static_cast<std::size_t>(index)];
 }
 
+// Room for the cells from the section ID to the memo, whose length varies.
+constexpr std::size_t HTML_CELLS_ROOM = 2048;
+
 // A best time is shown by its class; the text carries no mark.
-void appendTimeCell(std::string& out, std::int32_t t, std::string_view plainOpen, std::string_view bestOpen)
+char* writeTimeCells(char* p, std::span<const Column> columns, const CharRecord& rec, std::string_view plainOpen,
+    std::string_view bestOpen)
 {
-    const TimeText text(t);
-    std::string_view shown = text.view();
-    if (t < 0)
-        shown.remove_prefix(1); // the "*"; taking the text of t avoids negating INT32_MIN
-    out.append(t < 0 ? bestOpen : plainOpen).append(shown).append("</td>");
+    // The columns of one view belong to one episode.
+    const std::span<const std::int32_t> times = episodeShape(columns.front().episode).readTimes(rec);
+    for (const Column& column : columns) {
+        const std::int32_t t = times[column.index];
+        p = put(p, t < 0 ? bestOpen : plainOpen);
+        // The text of t without its "*": taking |t| would overflow for INT32_MIN.
+        char* text = p;
+        p = writeTimeText(p, t);
+        if (t < 0) {
+            std::memmove(text, text + 1, static_cast<std::size_t>(p - text - 1));
+            --p;
+        }
+        p = put(p, "</td>");
+    }
+    return p;
 }
 
-void appendHtmlRow(std::string& row, std::size_t k, const CharRecord& rec, std::string_view section,
-    std::string_view cls, const ExportOptions& options)
+char* writeHtmlCells(
+    char* p, const CharRecord& rec, std::string_view section, std::string_view cls, const ExportOptions& options)
 {
-    row.append(k % 2 == 1 ? "<tr class=\"c1\">"sv : "<tr class=\"c2\">"sv);
-    row.append("<td class=\"cnum\">").append(Decimal(static_cast<long long>(k)).view()).append("</td>");
-    row.append("<td class=\"cname\">");
-    appendEscaped(row, rec.nameText(), true);
-    row.append("</td>");
-    row.append("<td class=\"cid\">").append(section).append("</td>");
-    row.append("<td class=\"ctype\">").append(cls).append("</td>");
+    p = put(p, "</td><td class=\"cid\">");
+    p = put(p, section);
+    p = put(p, "</td><td class=\"ctype\">");
+    p = put(p, cls);
+    p = put(p, "</td>");
     if (options.outStatus)
-        for (std::size_t i = 0; i < 9; ++i)
-            row.append("<td class=\"cst\">").append(Decimal(rec.status[i]).view()).append("</td>");
+        for (const Column& column : valueColumns(ViewMode::State)) {
+            p = put(p, "<td class=\"cst\">");
+            p = writeDecimal(p, rec.status[column.index]);
+            p = put(p, "</td>");
+        }
     for (const HtmlEpisode& e : HTML_EPISODES)
         if (options.*e.shown)
-            for (const Column& column : valueColumns(e.view))
-                appendTimeCell(row, episodeShape(column.episode).readTimes(rec)[column.index], e.cellOpen, e.bestOpen);
-    if (options.outMemo) {
-        if (rec.memo.empty()) {
-            row.append("<td class=\"cmemo\">&nbsp</td>");
-        } else {
-            row.append("<td class=\"cmemo\">");
-            appendEscaped(row, rec.memo, true);
-            row.append("</td>");
-        }
-    }
-    row.append("</tr>");
+            p = writeTimeCells(p, valueColumns(e.view), rec, e.cellOpen, e.bestOpen);
+    return p;
 }
 
-std::size_t htmlRowSize(const CharRecord& rec, const ExportOptions& options)
+template <class Sink>
+void emitHtmlRow(Sink& sink, std::size_t k, const CharRecord& rec, const ExportOptions& options)
 {
-    return 160 + escapedSizeHint(rec.nameText()) + (options.outStatus ? 9 * 30 : 0) +
-        (options.outEp1Time ? 10 * 36 : 0) + (options.outEp2Time ? 6 * 36 : 0) +
-        (options.outMemo ? 32 + escapedSizeHint(rec.memo) : 0);
+    // Looked up before the row is begun, so that a bad index leaves no partial line.
+    const std::string_view section = listEntry(SECTION_ID_NAMES, rec.id);
+    const std::string_view cls = listEntry(CLASS_NAMES, rec.wtype);
+    TextCursor out(sink);
+    out.write(64 + DECIMAL_ROOM, [k](char* p) {
+        p = put(p, k % 2 == 1 ? "<tr class=\"c1\">"sv : "<tr class=\"c2\">"sv);
+        p = put(p, "<td class=\"cnum\">");
+        p = writeDecimal(p, k);
+        return put(p, "</td><td class=\"cname\">");
+    });
+    writeEscaped<true>(out, rec.nameText());
+    out.write(HTML_CELLS_ROOM, [&](char* p) { return writeHtmlCells(p, rec, section, cls, options); });
+    if (options.outMemo) {
+        if (rec.memo.empty()) {
+            writeLine(out, sink, "<td class=\"cmemo\">&nbsp</td></tr>");
+            return;
+        }
+        out.write(32, [](char* p) { return put(p, "<td class=\"cmemo\">"); });
+        writeEscaped<true>(out, rec.memo);
+        out.write(16, [](char* p) { return put(p, "</td>"); });
+    }
+    writeLine(out, sink, "</tr>");
 }
 
 // The whole roster is checked before the file is begun.
@@ -271,16 +287,9 @@ void emitHtml(Sink& sink, const LineList& head, const Roster& roster, const Expo
     for (const auto& line : head)
         emitLine(sink, line);
     emitLine(sink, "<table border=\"1\" cellspacing=\"0\">");
-    appendHtmlHeaderRow(sink.open(1200), options);
-    sink.close();
-    for (std::size_t k = 1; k < roster.size(); ++k) {
-        const CharRecord& rec = *roster[k];
-        // Looked up before the row is begun, so that a bad index leaves no partial line.
-        std::string_view section = listEntry(SECTION_ID_NAMES, rec.id);
-        std::string_view cls = listEntry(CLASS_NAMES, rec.wtype);
-        appendHtmlRow(sink.open(htmlRowSize(rec, options)), k, rec, section, cls, options);
-        sink.close();
-    }
+    emitLine(sink, htmlHeaderRow(options));
+    for (std::size_t k = 1; k < roster.size(); ++k)
+        emitHtmlRow(sink, k, *roster[k], options);
     emitLine(sink, "</table>");
     emitLine(sink, "</body>");
     emitLine(sink, "</html>");
@@ -288,67 +297,87 @@ void emitHtml(Sink& sink, const LineList& head, const Roster& roster, const Expo
 
 // ---- XML ----
 
-constexpr std::array<std::string_view, 9> XML_STATUS_TAGS{"lv", "hp", "tp", "def", "str", "mind", "dex", "eva", "luck"};
-constexpr std::array<std::string_view, 10> XML_STAGE_TAGS{
-    "c1", "c2", "c3", "c4", "c5", "c6", "c7", "c8", "c9", "total"};
+// Room for a character's lines from its id to its memo's start tag.
+constexpr std::size_t XML_VALUES_ROOM = 2048;
 
-template <typename Sink>
-void emitXmlElement(
-    Sink& sink, std::string_view indent, std::string_view tag, std::string_view value, bool escape = false)
+template <class Sink, std::size_t N>
+char* writeXmlTimes(Sink& sink, char* p, const std::array<std::int32_t, N>& times, std::size_t total)
 {
-    std::string& line = sink.open(indent.size() + 2 * tag.size() + escapedSizeHint(value) + 5);
-    line.append(indent).append(1, '<').append(tag).append(1, '>');
-    if (escape)
-        appendEscaped(line, value, false);
-    else
-        line.append(value);
-    line.append("</").append(tag).append(1, '>');
-    sink.close();
+    static constexpr std::array<std::string_view, 9> open{"\t\t\t\t<c1>", "\t\t\t\t<c2>", "\t\t\t\t<c3>",
+        "\t\t\t\t<c4>", "\t\t\t\t<c5>", "\t\t\t\t<c6>", "\t\t\t\t<c7>", "\t\t\t\t<c8>", "\t\t\t\t<c9>"};
+    static constexpr std::array<std::string_view, 9> close{
+        "</c1>", "</c2>", "</c3>", "</c4>", "</c5>", "</c6>", "</c7>", "</c8>", "</c9>"};
+    for (std::size_t i = 0; i < total; ++i) {
+        p = put(p, open[i]);
+        p = writeTimeText(p, times[i]);
+        p = sink.lineEnd(put(p, close[i]));
+    }
+    p = put(p, "\t\t\t\t<total>");
+    p = writeTimeText(p, times[total]);
+    return sink.lineEnd(put(p, "</total>"));
 }
 
-template <typename Sink, std::size_t N>
-void emitXmlTimes(Sink& sink, std::string_view open, std::string_view close, const std::array<std::int32_t, N>& times,
-    std::size_t total)
+template <class Sink>
+char* writeXmlStatus(Sink& sink, char* p, const CharRecord& rec)
 {
-    emitLine(sink, open);
-    for (std::size_t i = 0; i < total; ++i)
-        emitXmlElement(sink, "\t\t\t\t", XML_STAGE_TAGS[i], TimeText(times[i]).view());
-    emitXmlElement(sink, "\t\t\t\t", "total", TimeText(times[total]).view());
-    emitLine(sink, close);
+    static constexpr std::array<std::string_view, 9> open{"\t\t\t\t<lv>", "\t\t\t\t<hp>", "\t\t\t\t<tp>",
+        "\t\t\t\t<def>", "\t\t\t\t<str>", "\t\t\t\t<mind>", "\t\t\t\t<dex>", "\t\t\t\t<eva>", "\t\t\t\t<luck>"};
+    static constexpr std::array<std::string_view, 9> close{
+        "</lv>", "</hp>", "</tp>", "</def>", "</str>", "</mind>", "</dex>", "</eva>", "</luck>"};
+    p = sink.lineEnd(put(p, "\t\t\t<status>"));
+    for (std::size_t i = 0; i < open.size(); ++i) {
+        p = put(p, open[i]);
+        p = writeDecimal(p, rec.status[i]);
+        p = sink.lineEnd(put(p, close[i]));
+    }
+    return sink.lineEnd(put(p, "\t\t\t</status>"));
 }
 
-template <typename Sink>
+// The lines from the name's end tag to the memo's start tag.
+template <class Sink>
+char* writeXmlValues(Sink& sink, char* p, const CharRecord& rec, const ExportOptions& options)
+{
+    p = sink.lineEnd(put(p, "</name>"));
+    p = put(p, "\t\t\t<id>");
+    p = sink.lineEnd(put(writeDecimal(p, rec.id), "</id>"));
+    p = put(p, "\t\t\t<wtype>");
+    p = sink.lineEnd(put(writeDecimal(p, rec.wtype), "</wtype>"));
+    if (options.outStatus)
+        p = writeXmlStatus(sink, p, rec);
+    if (options.outEp1Time) {
+        p = sink.lineEnd(put(p, "\t\t\t<ep1time>"));
+        p = writeXmlTimes(sink, p, rec.ep1time, EP1_TOTAL);
+        p = sink.lineEnd(put(p, "\t\t\t</ep1time>"));
+    }
+    if (options.outEp2Time) {
+        p = sink.lineEnd(put(p, "\t\t\t<ep2time>"));
+        p = writeXmlTimes(sink, p, rec.ep2time, EP2_TOTAL);
+        p = sink.lineEnd(put(p, "\t\t\t</ep2time>"));
+    }
+    if (options.outMemo)
+        p = sink.lineEnd(put(p, "\t\t\t<memo>"));
+    return p;
+}
+
+template <class Sink>
 void emitXmlChar(Sink& sink, std::size_t k, const CharRecord& rec, const ExportOptions& options)
 {
-    emitLine(sink, "\t\t<char>");
-    emitXmlElement(sink, "\t\t\t", "no", Decimal(static_cast<long long>(k)).view());
-    emitXmlElement(sink, "\t\t\t", "name", rec.nameText(), true);
-    emitXmlElement(sink, "\t\t\t", "id", Decimal(rec.id).view());
-    emitXmlElement(sink, "\t\t\t", "wtype", Decimal(rec.wtype).view());
-    if (options.outStatus) {
-        emitLine(sink, "\t\t\t<status>");
-        for (std::size_t i = 0; i < XML_STATUS_TAGS.size(); ++i)
-            emitXmlElement(sink, "\t\t\t\t", XML_STATUS_TAGS[i], Decimal(rec.status[i]).view());
-        emitLine(sink, "\t\t\t</status>");
-    }
-    if (options.outEp1Time)
-        emitXmlTimes(sink, "\t\t\t<ep1time>", "\t\t\t</ep1time>", rec.ep1time, EP1_TOTAL);
-    if (options.outEp2Time)
-        emitXmlTimes(sink, "\t\t\t<ep2time>", "\t\t\t</ep2time>", rec.ep2time, EP2_TOTAL);
+    TextCursor out(sink);
+    out.write(64 + DECIMAL_ROOM, [&sink, k](char* p) {
+        p = sink.lineEnd(put(p, "\t\t<char>"));
+        p = put(p, "\t\t\t<no>");
+        p = sink.lineEnd(put(writeDecimal(p, k), "</no>"));
+        return put(p, "\t\t\t<name>");
+    });
+    writeEscaped<false>(out, rec.nameText());
+    out.write(XML_VALUES_ROOM, [&](char* p) { return writeXmlValues(sink, p, rec, options); });
     if (options.outMemo) {
-        emitLine(sink, "\t\t\t<memo>");
-        appendEscaped(sink.open(escapedSizeHint(rec.memo)), rec.memo, false);
-        sink.close();
-        emitLine(sink, "\t\t\t</memo>");
+        writeEscaped<false>(out, rec.memo);
+        out.write(2, [&sink](char* p) { return sink.lineEnd(p); });
+        writeLine(out, sink, "\t\t\t</memo>");
     }
-    emitLine(sink, "\t\t</char>");
-    emitLine(sink, "\n");
-}
-
-std::size_t xmlLinesPerChar(const ExportOptions& options)
-{
-    return 7 + (options.outStatus ? 11 : 0) + (options.outEp1Time ? 12 : 0) + (options.outEp2Time ? 8 : 0) +
-        (options.outMemo ? 3 : 0);
+    // The character ends with a line holding a single LF.
+    out.write(32, [&sink](char* p) { return sink.lineEnd(put(sink.lineEnd(put(p, "\t\t</char>")), "\n")); });
 }
 
 template <typename Sink>
@@ -360,8 +389,6 @@ void emitXml(Sink& sink, const Roster& roster, const ExportOptions& options)
         emitXmlChar(sink, k, *roster[k], options);
     emitLine(sink, "\t</qvrdat3>");
 }
-
-std::size_t characters(const Roster& roster) { return roster.empty() ? 0 : roster.size() - 1; }
 
 bool hasRosterExtension(const std::string& path)
 {
@@ -395,29 +422,23 @@ bool isProtectedRosterFile(const std::string& path)
 
 LineList csvLines(const Roster& roster)
 {
-    LineList lines;
-    lines.reserve(characters(roster));
-    ListSink sink(lines);
+    ListSink sink;
     emitCsv(sink, roster);
-    return lines;
+    return sink.lines();
 }
 
 LineList htmlLines(const LineList& head, const Roster& roster, const ExportOptions& options)
 {
-    LineList lines;
-    lines.reserve(head.size() + characters(roster) + 5);
-    ListSink sink(lines);
+    ListSink sink;
     emitHtml(sink, head, roster, options);
-    return lines;
+    return sink.lines();
 }
 
 LineList xmlLines(const Roster& roster, const ExportOptions& options)
 {
-    LineList lines;
-    lines.reserve(3 + characters(roster) * xmlLinesPerChar(options));
-    ListSink sink(lines);
+    ListSink sink;
     emitXml(sink, roster, options);
-    return lines;
+    return sink.lines();
 }
 
 // The files get the same bytes as joinLines() of the lists above.
@@ -427,6 +448,7 @@ void exportCsv(const std::string& path, const Roster& roster)
     AtomicFileWriter out(path);
     FileSink sink(out);
     emitCsv(sink, roster);
+    sink.finish();
     out.commit();
 }
 
@@ -439,6 +461,7 @@ void exportHtml(
     AtomicFileWriter out(path);
     FileSink sink(out);
     emitHtml(sink, head, roster, options);
+    sink.finish();
     out.commit();
 }
 
@@ -448,6 +471,7 @@ void exportXml(const std::string& path, const Roster& roster, const ExportOption
     AtomicFileWriter out(path);
     FileSink sink(out);
     emitXml(sink, roster, options);
+    sink.finish();
     out.commit();
 }
 

@@ -41,6 +41,12 @@ public:
             drain();
     }
     void write(std::string_view bytes);
+    // Writes out the buffer and then these bytes without copying them; throws errWrite.
+    void writeThrough(std::string_view bytes)
+    {
+        drain();
+        writeOut(bytes);
+    }
     // Flushes, syncs and renames; throws errWrite, the target then untouched.
     void commit();
 

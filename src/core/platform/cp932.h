@@ -21,4 +21,12 @@ std::optional<std::string> encode(std::u16string_view text);
 // Bytes one character takes in code page 932, or 0 when it has no form.
 std::size_t encodedLength(char32_t ch);
 
+// True for the first byte of a double-byte character; the byte after it is its
+// second, which may look like an ASCII letter or "]" and is none.
+constexpr bool isLeadByte(char c)
+{
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
+}
+
 } // namespace qvr::cp932

@@ -114,31 +114,11 @@ constexpr std::array<EpisodeShape, 2> EPISODES{{
 
 } // namespace
 
-TimeFields splitTime(std::int32_t seconds)
+std::string timeToText(std::int32_t seconds)
 {
-    const std::uint32_t v = timeMagnitude(seconds);
-    return {std::min<std::uint32_t>(v / 3600, 24), (v % 3600) / 60, v % 60};
+    char text[TIME_TEXT_MAX];
+    return {text, writeTimeText(text, seconds)};
 }
-
-TimeText::TimeText(std::int32_t seconds)
-{
-    char* p = buf_;
-    if (seconds < 0)
-        *p++ = '*';
-    const auto [h, m, sec] = splitTime(seconds);
-    // Hours are padded with a space, minutes and seconds with a zero.
-    *p++ = h < 10 ? ' ' : static_cast<char>('0' + h / 10);
-    *p++ = static_cast<char>('0' + h % 10);
-    *p++ = '\'';
-    *p++ = static_cast<char>('0' + m / 10);
-    *p++ = static_cast<char>('0' + m % 10);
-    *p++ = '"';
-    *p++ = static_cast<char>('0' + sec / 10);
-    *p++ = static_cast<char>('0' + sec % 10);
-    size_ = static_cast<std::size_t>(p - buf_);
-}
-
-std::string timeToText(std::int32_t seconds) { return std::string(TimeText(seconds).view()); }
 
 std::int32_t textToTime(std::string_view text)
 {

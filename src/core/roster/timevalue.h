@@ -26,20 +26,43 @@ struct TimeFields {
     std::uint32_t minutes;
     std::uint32_t seconds;
 };
-TimeFields splitTime(std::int32_t seconds);
+constexpr TimeFields splitTime(std::int32_t seconds)
+{
+    const std::uint32_t v = timeMagnitude(seconds);
+    return {v / 3600 < 24 ? v / 3600 : 24, (v % 3600) / 60, v % 60};
+}
 
 // " 1'02\"05" for 3725; "*" in front of a marked (negative) value; hours capped at 24.
 std::string timeToText(std::int32_t seconds);
 
-// The same text, held on the stack: the exports write millions of them.
+// The same text written at `out`; returns the end. The exports write millions of them.
+constexpr std::size_t TIME_TEXT_MAX = 9;
+inline char* writeTimeText(char* out, std::int32_t seconds)
+{
+    if (seconds < 0)
+        *out++ = '*';
+    const auto [h, m, s] = splitTime(seconds);
+    // Hours are padded with a space, minutes and seconds with a zero.
+    out[0] = h < 10 ? ' ' : static_cast<char>('0' + h / 10);
+    out[1] = static_cast<char>('0' + h % 10);
+    out[2] = '\'';
+    out[3] = static_cast<char>('0' + m / 10);
+    out[4] = static_cast<char>('0' + m % 10);
+    out[5] = '"';
+    out[6] = static_cast<char>('0' + s / 10);
+    out[7] = static_cast<char>('0' + s % 10);
+    return out + 8;
+}
+
+// The same text, held on the stack.
 class TimeText {
 public:
-    explicit TimeText(std::int32_t seconds);
+    explicit TimeText(std::int32_t seconds) : size_(static_cast<std::size_t>(writeTimeText(buf_, seconds) - buf_)) { }
     std::string_view view() const { return {buf_, size_}; }
 
 private:
-    char buf_[12];
-    std::size_t size_ = 0;
+    char buf_[TIME_TEXT_MAX];
+    std::size_t size_;
 };
 
 // Reads the digits of the text as h, mm, ss from the right. Never negative.

@@ -1,12 +1,14 @@
 #include "settings/profilefile.h"
 
 #include "platform/atomicfile.h"
+#include "platform/cp932.h"
 #include "platform/error.h"
 
 #include <cstdlib>
 #include <limits>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <tuple>
 #include <vector>
 
 namespace qvr {
@@ -15,12 +17,6 @@ namespace {
 
 constexpr std::string_view BLANKS = " \t";
 constexpr std::string_view UTF8_BOM = "\xEF\xBB\xBF";
-
-bool isLeadByte(char c)
-{
-    auto u = static_cast<unsigned char>(c);
-    return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
-}
 
 char foldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -31,7 +27,7 @@ bool sameName(std::string_view a, std::string_view b)
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (isLeadByte(a[i]) && i + 1 < a.size()) {
+        if (cp932::isLeadByte(a[i]) && i + 1 < a.size()) {
             if (a[i] != b[i] || a[i + 1] != b[i + 1])
                 return false;
             ++i;
@@ -48,7 +44,7 @@ std::size_t findSingleByte(std::string_view s, char ch)
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == ch)
             return i;
-        if (isLeadByte(s[i]))
+        if (cp932::isLeadByte(s[i]))
             ++i;
     }
     return std::string_view::npos;
@@ -179,7 +175,7 @@ std::string cutValue(std::string_view v)
         return std::string(v);
     std::size_t i = 0;
     while (i < PROFILE_VALUE_MAX) {
-        if (isLeadByte(v[i])) {
+        if (cp932::isLeadByte(v[i])) {
             if (i + 1 >= PROFILE_VALUE_MAX)
                 break;
             i += 2;
@@ -240,53 +236,39 @@ std::optional<std::string> profileValue(std::string_view text, std::string_view 
     return std::string(trim(text.substr(place.valueBegin, line.end - place.valueBegin)));
 }
 
-std::string withProfileValue(
-    std::string_view text, std::string_view section, std::string_view key, std::string_view value)
+namespace {
+
+void refuseUnwritableNames(std::string_view section, std::string_view key)
 {
-    section = trim(section);
-    key = trim(key);
     if (section.find_first_of("\r\n") != std::string_view::npos ||
         findSingleByte(section, ']') != std::string_view::npos ||
         key.find_first_of("\r\n=") != std::string_view::npos || key.starts_with('[') || key.starts_with(';'))
         throw std::invalid_argument("settings name that cannot be written as a line");
-    // A line break would end the key's line and let the rest of the value pose as
-    // further keys or sections; NUL ends a path anyway.
-    value = value.substr(0, value.find_first_of(std::string_view("\r\n\0", 3)));
+}
 
-    auto lines = splitIntoLines(text);
-    Place place = locate(text, lines, section, key);
-    std::string_view eol = lineEndOf(text);
+// The text with the key line after the line `after` of its section. A new line
+// takes the line end of the line before it: in a file of mixed line ends another
+// choice could put a CR right before an LF, joining two lines.
+std::string withLineAfter(std::string_view text, const Line& after, std::string_view keyLine, std::string_view eol)
+{
     std::string out;
-    out.reserve(text.size() + section.size() + key.size() + value.size() + 8);
-
-    if (place.keyLine) {
-        const Line& line = lines[*place.keyLine];
-        out.append(text.substr(0, place.valueBegin));
-        out.append(value);
-        out.append(text.substr(line.end));
-        return out;
+    if (after.next > after.end) {
+        out.append(text.substr(0, after.next));
+        out.append(keyLine).append(text.substr(after.end, after.next - after.end));
+        out.append(text.substr(after.next));
+    } else {
+        // The last line of the file, without a line end of its own.
+        out.append(text);
+        out.append(eol).append(keyLine).append(eol);
     }
+    return out;
+}
 
-    std::string keyLine;
-    keyLine.append(key).append("=").append(value);
-
-    // A new line takes the line end of the line before it. In a file of mixed line
-    // ends another choice could put a CR right before an LF, joining two lines.
-    if (place.header) {
-        const Line& after = lines[place.lastKey.value_or(*place.header)];
-        if (after.next > after.end) {
-            out.append(text.substr(0, after.next));
-            out.append(keyLine).append(text.substr(after.end, after.next - after.end));
-            out.append(text.substr(after.next));
-        } else {
-            // The last line of the file, without a line end of its own.
-            out.append(text);
-            out.append(eol).append(keyLine).append(eol);
-        }
-        return out;
-    }
-
-    out.append(text);
+// The text with a new section holding the key line at its end.
+std::string withNewSection(std::string_view text, const std::vector<Line>& lines, std::string_view section,
+    std::string_view keyLine, std::string_view eol)
+{
+    std::string out(text);
     if (!lines.empty()) {
         const Line& last = lines.back();
         std::string_view lastEnd = text.substr(last.end, last.next - last.end);
@@ -303,6 +285,34 @@ std::string withProfileValue(
     out.append("[").append(section).append("]").append(eol);
     out.append(keyLine).append(eol);
     return out;
+}
+
+} // namespace
+
+std::string withProfileValue(
+    std::string_view text, std::string_view section, std::string_view key, std::string_view value)
+{
+    section = trim(section);
+    key = trim(key);
+    refuseUnwritableNames(section, key);
+    // A line break would end the key's line and let the rest of the value pose as
+    // further keys or sections; NUL ends a path anyway.
+    value = value.substr(0, value.find_first_of(std::string_view("\r\n\0", 3)));
+
+    auto lines = splitIntoLines(text);
+    Place place = locate(text, lines, section, key);
+    if (place.keyLine) {
+        const Line& line = lines[*place.keyLine];
+        std::string out(text.substr(0, place.valueBegin));
+        out.append(value);
+        out.append(text.substr(line.end));
+        return out;
+    }
+    std::string keyLine;
+    keyLine.append(key).append("=").append(value);
+    if (place.header)
+        return withLineAfter(text, lines[place.lastKey.value_or(*place.header)], keyLine, lineEndOf(text));
+    return withNewSection(text, lines, section, keyLine, lineEndOf(text));
 }
 
 std::optional<std::int32_t> profileInteger(std::string_view v)
@@ -412,47 +422,108 @@ void ProfileFile::writeBool(std::string_view section, std::string_view key, bool
     writeString(section, key, value ? "1" : "0");
 }
 
+namespace {
+
+// Each value's section and key, in the order in which the file is read and written.
+template <class Values, class Field>
+struct Setting {
+    std::string_view section;
+    std::string_view key;
+    Field Values::*field;
+};
+
+template <class Values>
+using TextSetting = Setting<Values, std::string>;
+template <class Values>
+using IntegerSetting = Setting<Values, std::int32_t>;
+template <class Values>
+using BoolSetting = Setting<Values, bool>;
+
+constexpr std::tuple MAIN_SETTINGS{
+    TextSetting<MainSettings>{"SYSTEM", "SFile", &MainSettings::soundfile},
+    TextSetting<MainSettings>{"LAST", "LastFile", &MainSettings::lastfile},
+    IntegerSetting<MainSettings>{"LAST", "DispMode", &MainSettings::dispmode},
+};
+
+constexpr std::tuple EXPORT_SETTINGS{
+    BoolSetting<ExportOptions>{"OPTION", "OutStatus", &ExportOptions::outStatus},
+    BoolSetting<ExportOptions>{"OPTION", "OutEP1Time", &ExportOptions::outEp1Time},
+    BoolSetting<ExportOptions>{"OPTION", "OutEP2Time", &ExportOptions::outEp2Time},
+    BoolSetting<ExportOptions>{"OPTION", "OutMemo", &ExportOptions::outMemo},
+};
+
+// Each read starts from the value the field holds: its default.
+template <class Values>
+void readSetting(const ProfileFile& file, Values& v, const TextSetting<Values>& s)
+{
+    v.*s.field = file.readString(s.section, s.key, v.*s.field);
+}
+template <class Values>
+void readSetting(const ProfileFile& file, Values& v, const IntegerSetting<Values>& s)
+{
+    v.*s.field = file.readInteger(s.section, s.key, v.*s.field);
+}
+template <class Values>
+void readSetting(const ProfileFile& file, Values& v, const BoolSetting<Values>& s)
+{
+    v.*s.field = file.readBool(s.section, s.key, v.*s.field);
+}
+
+template <class Values>
+void writeSetting(ProfileFile& file, const Values& v, const TextSetting<Values>& s)
+{
+    file.writeString(s.section, s.key, v.*s.field);
+}
+template <class Values>
+void writeSetting(ProfileFile& file, const Values& v, const IntegerSetting<Values>& s)
+{
+    file.writeInteger(s.section, s.key, v.*s.field);
+}
+template <class Values>
+void writeSetting(ProfileFile& file, const Values& v, const BoolSetting<Values>& s)
+{
+    file.writeBool(s.section, s.key, v.*s.field);
+}
+
+// The values a table names, each its default where the file does not hold it.
+template <class Values, class Table>
+Values readSettings(const std::string& iniPath, const Table& table)
+{
+    const ProfileFile file(iniPath);
+    Values v;
+    std::apply([&](const auto&... setting) { (readSetting(file, v, setting), ...); }, table);
+    return v;
+}
+
+// Writes the keys in the table's order; a failure leaves the keys after it as they were.
+template <class Values, class Table>
+void writeSettings(const std::string& iniPath, const Values& v, const Table& table)
+{
+    ProfileFile file(iniPath);
+    std::apply([&](const auto&... setting) { (writeSetting(file, v, setting), ...); }, table);
+}
+
+} // namespace
+
 MainSettings readMainSettings(const std::string& iniPath)
 {
-    const MainSettings defaults;
-    ProfileFile file(iniPath);
-    MainSettings s;
-    s.soundfile = file.readString("SYSTEM", "SFile", defaults.soundfile);
-    s.lastfile = file.readString("LAST", "LastFile", defaults.lastfile);
-    s.dispmode = file.readInteger("LAST", "DispMode", defaults.dispmode);
+    MainSettings s = readSettings<MainSettings>(iniPath, MAIN_SETTINGS);
     // The grid knows the views 1 and 2; everything else is the status view.
     if (s.dispmode != 1 && s.dispmode != 2)
         s.dispmode = 0;
     return s;
 }
 
-void writeMainSettings(const std::string& iniPath, const MainSettings& s)
-{
-    ProfileFile file(iniPath);
-    file.writeString("SYSTEM", "SFile", s.soundfile);
-    file.writeString("LAST", "LastFile", s.lastfile);
-    file.writeInteger("LAST", "DispMode", s.dispmode);
-}
+void writeMainSettings(const std::string& iniPath, const MainSettings& s) { writeSettings(iniPath, s, MAIN_SETTINGS); }
 
 ExportOptions readExportOptions(const std::string& iniPath)
 {
-    const ExportOptions defaults;
-    ProfileFile file(iniPath);
-    ExportOptions o;
-    o.outStatus = file.readBool("OPTION", "OutStatus", defaults.outStatus);
-    o.outEp1Time = file.readBool("OPTION", "OutEP1Time", defaults.outEp1Time);
-    o.outEp2Time = file.readBool("OPTION", "OutEP2Time", defaults.outEp2Time);
-    o.outMemo = file.readBool("OPTION", "OutMemo", defaults.outMemo);
-    return o;
+    return readSettings<ExportOptions>(iniPath, EXPORT_SETTINGS);
 }
 
 void writeExportOptions(const std::string& iniPath, const ExportOptions& o)
 {
-    ProfileFile file(iniPath);
-    file.writeBool("OPTION", "OutStatus", o.outStatus);
-    file.writeBool("OPTION", "OutEP1Time", o.outEp1Time);
-    file.writeBool("OPTION", "OutEP2Time", o.outEp2Time);
-    file.writeBool("OPTION", "OutMemo", o.outMemo);
+    writeSettings(iniPath, o, EXPORT_SETTINGS);
 }
 
 } // namespace qvr

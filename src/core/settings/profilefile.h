@@ -82,7 +82,7 @@ private:
     State state_ = State::Missing;
 };
 
-// The main window's three values ("SYSTEM"/"SFile", "LAST"/"LastFile", "LAST"/"DispMode").
+// The main window's three values, each with its default.
 // A view mode other than 0, 1 or 2 reads as 0.
 struct MainSettings {
     std::string soundfile = "default.wav";
@@ -92,7 +92,7 @@ struct MainSettings {
 MainSettings readMainSettings(const std::string& iniPath);
 void writeMainSettings(const std::string& iniPath, const MainSettings& s);
 
-// The export options window's four values (section "OPTION").
+// The export options window's four values.
 ExportOptions readExportOptions(const std::string& iniPath);
 void writeExportOptions(const std::string& iniPath, const ExportOptions& o);
 

@@ -124,7 +124,15 @@ TForm2::TForm2(const std::string& soundfile, qvr::AlarmPlayer* player, QWidget* 
     Panel1->setFixedHeight(25);
     column->addWidget(Panel1);
 
-    // --- MAG Timer ---
+    buildTimer(column);
+    buildChecker(column);
+    buildHelpers();
+    nameForReaders();
+    connectHandlers();
+}
+
+void TForm2::buildTimer(QBoxLayout* column)
+{
     Panel2 = panel("Panel2", this);
     Panel2->setFixedHeight(65);
     column->addWidget(Panel2);
@@ -157,8 +165,10 @@ TForm2::TForm2(const std::string& soundfile, qvr::AlarmPlayer* player, QWidget* 
     ProgBar1->setRange(0, 100);
     ProgBar1->setValue(0);
     ProgBar1->setTextVisible(false);
+}
 
-    // --- ID Checker ---
+void TForm2::buildChecker(QBoxLayout* column)
+{
     Panel3 = panel("Panel3", this);
     column->addWidget(Panel3, 1);
     GroupBox1 = place(new QGroupBox(QStringLiteral("ID Checker"), Panel3), "GroupBox1", 2, 0, 193, 89);
@@ -174,7 +184,11 @@ TForm2::TForm2(const std::string& soundfile, qvr::AlarmPlayer* player, QWidget* 
         QStringLiteral("FOmarl"), QStringLiteral("FOnewearl"), QStringLiteral("HUcaseal"), QStringLiteral("FOmar"),
         QStringLiteral("RAmarl")});
     CBType->setCurrentIndex(-1);
+}
 
+// The timer, the sound file dialog and the order of the Tab key.
+void TForm2::buildHelpers()
+{
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
@@ -191,8 +205,11 @@ TForm2::TForm2(const std::string& soundfile, qvr::AlarmPlayer* player, QWidget* 
     setTabOrder(Edit1, CBB);
     setTabOrder(CBB, Edit2);
     setTabOrder(Edit2, CBType);
+}
 
-    // Without names of their own, boxes inside a group are read by the group's title.
+// Without names of their own, boxes inside a group are read by the group's title.
+void TForm2::nameForReaders()
+{
     MaskEdit1->setAccessibleName(QStringLiteral("Length"));
     CRep->setAccessibleName(Label1->text());
     SpeedButton1->setAccessibleName(QStringLiteral("Sound"));
@@ -200,7 +217,10 @@ TForm2::TForm2(const std::string& soundfile, qvr::AlarmPlayer* player, QWidget* 
     Edit2->setAccessibleName(QStringLiteral("Result"));
     CBB->setAccessibleName(CBB->text());
     CBType->setAccessibleName(QStringLiteral("Class"));
+}
 
+void TForm2::connectHandlers()
+{
     // CBB and CBType have no handlers: a new choice counts from the next name change.
     qvr::connectGuarded(Button1, &QPushButton::clicked, this, [this](auto&&...) { Button1Click(); });
     qvr::connectGuarded(Timer1, &QTimer::timeout, this, [this](auto&&...) { Timer1Timer(); });

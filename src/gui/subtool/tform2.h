@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -83,6 +84,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void buildTimer(QBoxLayout* column);
+    void buildChecker(QBoxLayout* column);
+    void buildHelpers();
+    void nameForReaders();
+    void connectHandlers();
+
     std::unique_ptr<qvr::AlarmPlayer> ownPlayer_;
     qvr::AlarmPlayer* player_;
     bool sized_ = false;
