@@ -90,6 +90,9 @@ TForm1::TForm1()
     // a damaged one is reported and the start-up roster stays
     if (!lastfile.empty())
         guard([this] { loadRoster(lastfile, false); });
+    // The roster the program starts with is where undoing stops.
+    rosterSheet.forgetHistory();
+    followHistory();
 
     // 8. column widths of the 18 designed columns
     const auto widthRow = static_cast<std::size_t>(dispmodeOf(viewModeFrom(dispmode)));
@@ -278,6 +281,10 @@ void TForm1::buildMenu()
             {"Save1", "Save", &TForm1::Save1Click, QKeySequence(Qt::CTRL | Qt::Key_S)}, {"N1", "-----", nullptr},
             {"Import1", "Import-Ver2", &TForm1::Import1Click}, {"Export1", "Export-CVS", &TForm1::Export1Click},
             {"N2", "Export-HTML", &TForm1::N2Click}, {"Exit1", "Export-XML", &TForm1::Exit1Click}});
+    addMenu("Edit1", "&Edit",
+        {{"Undo1", "Undo", &TForm1::undoClick, QKeySequence(Qt::CTRL | Qt::Key_Z)},
+            {"Redo1", "Redo", &TForm1::redoClick, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}});
+    buildEditMenu();
     addMenu("Option1", "&Option", {{"Version1", "Option", &TForm1::Version1Click}});
 }
 
@@ -348,6 +355,9 @@ void TForm1::sheetChanged(RosterSheet::Change change, int /*row*/)
     table_->follow(change);
     if (change == RosterSheet::Change::BestTimes)
         drawBestStrip();
+    if (change == RosterSheet::Change::Rows)
+        showSheetName();
+    followHistory();
 }
 
 void TForm1::keepUnsavedRoster()
@@ -359,7 +369,8 @@ void TForm1::keepUnsavedRoster()
 
 void TForm1::loadRoster(const std::string& path, bool reportMissing)
 {
-    switch (rosterSheet.load(path)) {
+    // Unsaved work that the load replaces is kept as closing keeps it.
+    switch (rosterSheet.load(path, [this] { keepUnsavedRoster(); })) {
     case LoadResult::CannotOpen:
         if (reportMissing)
             throw errCannotOpen(path);
@@ -367,5 +378,12 @@ void TForm1::loadRoster(const std::string& path, bool reportMissing)
     case LoadResult::NotRoster: throw errNotRoster(path);
     case LoadResult::Loaded: break;
     }
-    PageControl1->setTabText(0, QFileInfo(fromNativePath(path)).fileName());
+}
+
+void TForm1::showSheetName()
+{
+    const std::string& path = rosterSheet.loadedFile();
+    const QString name = path.empty() ? QStringLiteral("Sheet1") : QFileInfo(fromNativePath(path)).fileName();
+    if (PageControl1->tabText(0) != name)
+        PageControl1->setTabText(0, name);
 }

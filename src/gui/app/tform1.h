@@ -161,11 +161,22 @@ private:
     void fillColumnTables();
     void sheetChanged(qvr::RosterSheet::Change change, int row);
     void storePendingMemo();
+    // --- the Edit menu ---
+    void buildEditMenu();
+    void undoClick();
+    void redoClick();
+    void stepHistory(void (qvr::RosterSheet::*step)());
+    // The entries name what they undo and redo, disabled when there is nothing.
+    void followHistory();
+    // The tab shows the name of the file the roster came from.
+    void showSheetName();
     qvr::Roster* sheet() { return sheets[static_cast<std::size_t>(cursheet)]; }
     const qvr::Roster* sheet() const { return sheets[static_cast<std::size_t>(cursheet)]; }
 
     qvr::RosterTable* table_ = nullptr;
     qvr::CellEditors* editors_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
     qreal pictureRatio_ = 0; // the ratio ImageList1 and the strip picture were made at
 };
 
