@@ -354,7 +354,8 @@ void editTime(RosterSheet& sheet, std::size_t i)
     const std::size_t stage = i % EP1_STAGES;
     // Always another time than the record holds, so that every edit is a step.
     const std::int32_t old = sheet.currec->ep1time[stage];
-    sheet.setStageTime(Episode::One, stage, editedTime(i) == old || editedTime(i) == -old ? editedTime(i) + 1 : editedTime(i));
+    sheet.setStageTime(
+        Episode::One, stage, editedTime(i) == old || editedTime(i) == -old ? editedTime(i) + 1 : editedTime(i));
 }
 
 RosterSheet& largeSheet()

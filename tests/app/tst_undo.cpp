@@ -113,14 +113,27 @@ private slots:
         QTest::addColumn<QString>("redoCaption"); // a record is named as it is now
         QTest::addColumn<bool>("redoByY"); // else Ctrl+Shift+Z
         const bool shiftZ = false;
-        QTest::newRow("time typed") << "time typed" << "C1 of Bo" << "C1 of Bo" << shiftZ;
-        QTest::newRow("name typed") << "name typed" << "Name of Cy" << "Name of Bo" << true;
-        QTest::newRow("Delete pressed") << "Delete pressed" << "Delete row 1" << "Delete row 1" << shiftZ;
-        QTest::newRow("import") << "import" << "Import-Ver2 of 2 rows" << "Import-Ver2 of 2 rows" << true;
-        QTest::newRow("load over unsaved edits")
-            << "load over unsaved edits" << "Load other.pd3" << "Load other.pd3" << shiftZ;
-        QTest::newRow("memo left") << "memo left" << "Memo of Bo" << "Memo of Bo" << true;
-        QTest::newRow("row moved down") << "row moved down" << "Down row 1" << "Down row 1" << shiftZ;
+        QTest::newRow("time typed") << "time typed"
+                                    << "C1 of Bo"
+                                    << "C1 of Bo" << shiftZ;
+        QTest::newRow("name typed") << "name typed"
+                                    << "Name of Cy"
+                                    << "Name of Bo" << true;
+        QTest::newRow("Delete pressed") << "Delete pressed"
+                                        << "Delete row 1"
+                                        << "Delete row 1" << shiftZ;
+        QTest::newRow("import") << "import"
+                                << "Import-Ver2 of 2 rows"
+                                << "Import-Ver2 of 2 rows" << true;
+        QTest::newRow("load over unsaved edits") << "load over unsaved edits"
+                                                 << "Load other.pd3"
+                                                 << "Load other.pd3" << shiftZ;
+        QTest::newRow("memo left") << "memo left"
+                                   << "Memo of Bo"
+                                   << "Memo of Bo" << true;
+        QTest::newRow("row moved down") << "row moved down"
+                                        << "Down row 1"
+                                        << "Down row 1" << shiftZ;
     }
     void keysUndoAndRedo()
     {
@@ -216,8 +229,8 @@ private slots:
         QCOMPARE(redo->shortcuts(),
             (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}));
         auto state = [&] {
-            return QStringList{undo->text(), undo->isEnabled() ? "on" : "off", redo->text(),
-                redo->isEnabled() ? "on" : "off"};
+            return QStringList{
+                undo->text(), undo->isEnabled() ? "on" : "off", redo->text(), redo->isEnabled() ? "on" : "off"};
         };
         QCOMPARE(state(), (QStringList{"Undo", "off", "Redo", "off"}));
         f.click(1, 2); // Bo locked

@@ -11,6 +11,8 @@ template <class... F>
 struct Overloaded : F... {
     using F::operator()...;
 };
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 void swapRecord(RecordEdit& e, BestTimes& best)
 {

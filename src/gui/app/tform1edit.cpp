@@ -19,8 +19,7 @@ QString fieldName(const StepLabel& label)
     switch (label.kind) {
     case Kind::Name: return headerText(ViewMode::State, NameColumn);
     case Kind::Status: return headerText(ViewMode::State, valueColumn);
-    case Kind::StageTime:
-        return headerText(label.episode == Episode::One ? ViewMode::Ep1 : ViewMode::Ep2, valueColumn);
+    case Kind::StageTime: return headerText(label.episode == Episode::One ? ViewMode::Ep1 : ViewMode::Ep2, valueColumn);
     case Kind::SectionId: return headerText(ViewMode::State, IdColumn);
     case Kind::Class: return headerText(ViewMode::State, ClassColumn);
     case Kind::Lock: return QStringLiteral("Lock");
