@@ -6,6 +6,7 @@
 #include "ratio.h"
 #include "variedroster.h"
 #include "roster/rosterfile.h"
+#include "roster/rostersheet.h"
 #include "roster/timevalue.h"
 
 #include <cstdint>
@@ -13,9 +14,14 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <iterator>
+#include <spawn.h>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 using namespace qvr;
 
@@ -339,10 +345,152 @@ void BM_readVer2Bytes(benchmark::State& state)
 }
 BENCHMARK(BM_readVer2Bytes)->Unit(benchmark::kMicrosecond);
 
+// A time edit on the large roster, as the editor commits it: stage, total, pass, step.
+std::int32_t editedTime(std::size_t i) { return static_cast<std::int32_t>(61 + i % 3000); }
+
+void editTime(RosterSheet& sheet, std::size_t i)
+{
+    sheet.selectRow(static_cast<int>(1 + (i * 7919) % (sheet.roster.size() - 1)));
+    const std::size_t stage = i % EP1_STAGES;
+    // Always another time than the record holds, so that every edit is a step.
+    const std::int32_t old = sheet.currec->ep1time[stage];
+    sheet.setStageTime(
+        Episode::One, stage, editedTime(i) == old || editedTime(i) == -old ? editedTime(i) + 1 : editedTime(i));
+}
+
+RosterSheet& largeSheet()
+{
+    static RosterSheet sheet = [] {
+        RosterSheet s;
+        s.roster = cloneRoster(roster());
+        s.recomputeBest();
+        return s;
+    }();
+    return sheet;
+}
+
+void BM_timeEdit(benchmark::State& state)
+{
+    RosterSheet& sheet = largeSheet();
+    std::size_t i = 0;
+    for (auto _ : state)
+        editTime(sheet, i++);
+    sheet.forgetHistory();
+}
+BENCHMARK(BM_timeEdit)->Unit(benchmark::kMicrosecond);
+
+void BM_timeEditUndo(benchmark::State& state)
+{
+    RosterSheet& sheet = largeSheet();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        editTime(sheet, i++);
+        state.ResumeTiming();
+        sheet.undo();
+    }
+    sheet.forgetHistory();
+}
+BENCHMARK(BM_timeEditUndo)->Unit(benchmark::kMicrosecond);
+
+// Peak memory of 1,000 time edits on the large roster, their history kept or
+// forgotten after each; run in a fresh process of this program, so that nothing
+// else this program holds is counted.
+constexpr std::size_t HISTORY_EDITS = 1000;
+constexpr double HISTORY_MEMORY_TARGET = 1.1;
+
+long peakKb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+    return -1;
+}
+
+int historyPeakChild(const std::string& mode, const char* path)
+{
+    RosterSheet sheet;
+    if (sheet.load(path) != LoadResult::Loaded)
+        return 1;
+    sheet.forgetHistory();
+    sheet.recomputeBest();
+    for (std::size_t i = 0; i < HISTORY_EDITS; ++i) {
+        editTime(sheet, i);
+        if (mode != "kept")
+            sheet.forgetHistory();
+    }
+    std::printf("%ld %zu\n", peakKb(), sheet.undoCount());
+    return 0;
+}
+
+long historyPeak(const char* mode)
+{
+    std::string self(4096, '\0');
+    self.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::readlink("/proc/self/exe", self.data(), self.size()))));
+    int out[2];
+    if (self.empty() || ::pipe(out) != 0)
+        return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    std::string flag = "--history-peak=" + std::string(mode);
+    std::string file = rosterFile();
+    char* argv[] = {self.data(), flag.data(), file.data(), nullptr};
+    pid_t pid = 0;
+    const int rc = ::posix_spawn(&pid, self.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    std::string text(64, '\0');
+    const ssize_t got = rc == 0 ? ::read(out[0], text.data(), text.size()) : -1;
+    ::close(out[0]);
+    int status = 0;
+    if (rc == 0)
+        ::waitpid(pid, &status, 0);
+    long kb = -1;
+    std::size_t steps = 0;
+    if (got <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
+        std::sscanf(text.c_str(), "%ld %zu", &kb, &steps) != 2)
+        return -1;
+    // The kept history must hold every edit, the forgotten one none.
+    const std::size_t expected = std::string(mode) == "kept" ? HISTORY_EDITS : 0;
+    return steps == expected ? kb : -1;
+}
+
+// Three fresh processes each; taken the unfavourable way, the highest peak with
+// the history against the lowest without.
+void printHistoryMemory()
+{
+    long kept = -1;
+    long forgotten = -1;
+    for (int run = 0; run < 3; ++run) {
+        kept = std::max(kept, historyPeak("kept"));
+        const long f = historyPeak("forgotten");
+        forgotten = forgotten < 0 ? f : std::min(forgotten, f);
+    }
+    if (kept < 0 || forgotten <= 0) {
+        std::printf("\npeak memory of the history: not measured\n");
+        return;
+    }
+    const double ratio = static_cast<double>(kept) / static_cast<double>(forgotten);
+    char action[80];
+    char floorText[80];
+    std::snprintf(action, sizeof action, "1,000 edits kept: %ld kB", kept);
+    std::snprintf(floorText, sizeof floorText, "no history: %ld kB", forgotten);
+    std::printf("\n%-34s %-34s %8s %8s  %s\n", "memory action", "floor", "ratio", "target", "");
+    std::printf("%-34s %-34s %8.2f %8.2f  %s\n", action, floorText, ratio, HISTORY_MEMORY_TARGET,
+        ratio <= HISTORY_MEMORY_TARGET ? "ok" : "MISSED");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    const std::string peakFlag = "--history-peak=";
+    if (argc == 3 && std::string(argv[1]).rfind(peakFlag, 0) == 0)
+        return historyPeakChild(std::string(argv[1]).substr(peakFlag.size()), argv[2]);
     const int rc = qvrbench::runAndPrint(argc, argv,
         // Saves and exports sync their files and rename them into place, so that a
         // crash leaves the old file or the new one: against floors that only copy
@@ -363,7 +511,8 @@ int main(int argc, char** argv)
             {"BM_writeCsvAtomically", "BM_writeCsvBytesSynced", 0, true},
             {"BM_writeHtmlAtomically", "BM_writeHtmlBytesSynced", 0, true},
             {"BM_writeXmlAtomically", "BM_writeXmlBytesSynced", 0, true}, {"BM_parseVer2", "BM_readVer2Bytes", 2},
-            {"BM_importVer2", "BM_readVer2Bytes", 2}});
+            {"BM_importVer2", "BM_readVer2Bytes", 2}, {"BM_timeEditUndo", "BM_timeEdit", 1.2}});
+    printHistoryMemory();
     std::filesystem::remove_all(tempDir());
     return rc;
 }

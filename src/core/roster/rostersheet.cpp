@@ -11,15 +11,7 @@ namespace qvr {
 
 namespace {
 
-// Stores the value; true when the field held another one.
-template <class T, class U>
-bool assign(T& field, U&& value)
-{
-    if (field == value)
-        return false;
-    field = std::forward<U>(value);
-    return true;
-}
+constexpr std::uint64_t NEVER = ~std::uint64_t{0}; // a position no history reaches
 
 } // namespace
 
@@ -27,13 +19,49 @@ RosterSheet::RosterSheet(std::size_t rowCount) : roster(makeRoster(rowCount)), c
 
 void RosterSheet::changed(Change change, int row)
 {
-    if (change != Change::BestTimes)
-        modified_ = true;
     if (listener_)
         listener_(change, row);
 }
 
-void RosterSheet::recordChanged() { changed(Change::Record, currow); }
+void RosterSheet::record(RosterStep step, bool changesFile)
+{
+    keepCurrent(history_.push(std::move(step), changesFile));
+}
+
+void RosterSheet::keepCurrent(std::vector<RosterStep> dropped)
+{
+    for (RosterStep& step : dropped) {
+        if (RecordPtr rec = step.release(currec)) {
+            retired_.clear();
+            retired_.push_back(std::move(rec));
+            currentLoose_ = true;
+        }
+    }
+}
+
+RosterStep RosterSheet::recordStep(StepLabel::Kind kind, std::size_t index, bool withMemo)
+{
+    RosterStep step;
+    step.label.kind = kind;
+    step.label.row = currow;
+    step.label.index = index;
+    // A loose record's values are nobody's to bring back; a pass it causes still is.
+    if (!currentLoose_) {
+        step.label.record = currec;
+        step.change = recordBefore(*currec, withMemo);
+    }
+    return step;
+}
+
+void RosterSheet::storeRecordStep(RosterStep& step)
+{
+    // An edit of a loose record is a new change all the same: nothing is redone after it.
+    if (std::get<RecordEdit>(step.change).rec)
+        record(std::move(step));
+    else
+        keepCurrent(history_.dropRedo());
+    changed(Change::Record, currow);
+}
 
 void RosterSheet::selectRow(int row)
 {
@@ -42,24 +70,33 @@ void RosterSheet::selectRow(int row)
     currow = row;
     currec = roster[static_cast<std::size_t>(row)].get();
     retired_.clear();
+    currentLoose_ = false;
 }
 
 void RosterSheet::setName(std::string_view bytes)
 {
+    RosterStep step = recordStep(StepLabel::Kind::Name);
     const auto before = currec->name;
     currec->setName(bytes);
     if (currec->name != before)
-        recordChanged();
+        storeRecordStep(step);
 }
 
 void RosterSheet::setStatus(std::size_t index, std::int32_t value)
 {
-    if (assign(currec->status.at(index), value))
-        recordChanged();
+    if (currec->status.at(index) == value)
+        return;
+    RosterStep step = recordStep(StepLabel::Kind::Status, index);
+    currec->status[index] = value;
+    storeRecordStep(step);
 }
 
 void RosterSheet::setStageTime(Episode episode, std::size_t stage, std::int32_t seconds)
 {
+    RosterStep step = recordStep(StepLabel::Kind::StageTime, stage);
+    step.label.episode = episode;
+    const BestTimes bestBefore = best;
+    std::vector<std::int32_t*> marked;
     const EpisodeShape& shape = episodeShape(episode);
     const std::span<std::int32_t> times = shape.times(*currec);
     const std::vector<std::int32_t> before(times.begin(), times.end());
@@ -67,47 +104,95 @@ void RosterSheet::setStageTime(Episode episode, std::size_t stage, std::int32_t 
         throw std::out_of_range("stage time index");
     times[stage] = seconds;
     times[shape.total()] = stageSum(*currec, shape);
-    shape.bestPass(roster, best);
-    // Re-entering a best time gives it its mark back: no change.
-    if (!std::equal(times.begin(), times.end(), before.begin()))
-        recordChanged();
+    shape.bestPass(roster, best, &marked);
+    // Re-entering a best time gives it its mark back: no change of the record.
+    const bool timesChanged = !std::equal(times.begin(), times.end(), before.begin());
+    recordPass(step, timesChanged, marked, bestBefore);
+    if (timesChanged)
+        changed(Change::Record, currow);
     changed(Change::BestTimes);
+}
+
+void RosterSheet::recordPass(
+    RosterStep& step, bool timesChanged, const std::vector<std::int32_t*>& marked, const BestTimes& bestBefore)
+{
+    auto& edit = std::get<RecordEdit>(step.change);
+    // The edited record's own marks are in its values; the others are kept one by one.
+    const auto* own = reinterpret_cast<const char*>(currec);
+    for (std::int32_t* t : marked) {
+        const auto* at = reinterpret_cast<const char*>(t);
+        if (!edit.rec || at < own || at >= own + sizeof(CharRecord))
+            edit.marks.push_back({t, -*t});
+    }
+    if (best != bestBefore)
+        edit.otherBest = bestBefore;
+    const bool recordChanged = edit.rec && timesChanged;
+    // A pass that only moved the best-time table changes nothing a save writes.
+    if (!recordChanged)
+        edit.rec = nullptr;
+    if (recordChanged || !edit.marks.empty() || edit.otherBest)
+        record(std::move(step), recordChanged || !edit.marks.empty());
+    else if (timesChanged)
+        keepCurrent(history_.dropRedo()); // a loose record's new time
 }
 
 void RosterSheet::toggleLock()
 {
+    RosterStep step = recordStep(StepLabel::Kind::Lock);
     currec->lock = currec->lock ? 0 : 1;
-    recordChanged();
+    storeRecordStep(step);
 }
 
 void RosterSheet::toggleNocount()
 {
+    RosterStep step = recordStep(StepLabel::Kind::Nocount);
     currec->nocount = currec->nocount ? 0 : 1;
-    recordChanged();
+    storeRecordStep(step);
 }
 
 void RosterSheet::setSectionId(int id)
 {
-    if (assign(currec->id, id))
-        recordChanged();
+    if (currec->id == id)
+        return;
+    RosterStep step = recordStep(StepLabel::Kind::SectionId);
+    currec->id = id;
+    storeRecordStep(step);
 }
 
 void RosterSheet::setClass(int wtype)
 {
-    if (assign(currec->wtype, wtype))
-        recordChanged();
+    if (currec->wtype == wtype)
+        return;
+    RosterStep step = recordStep(StepLabel::Kind::Class);
+    currec->wtype = wtype;
+    storeRecordStep(step);
 }
 
 void RosterSheet::setMemo(std::string_view bytes)
 {
-    if (assign(currec->memo, bytes))
-        recordChanged();
+    if (currec->memo == bytes)
+        return;
+    RosterStep step = recordStep(StepLabel::Kind::Memo, 0, true);
+    currec->memo = bytes;
+    storeRecordStep(step);
+}
+
+void RosterSheet::rowStep(StepLabel::Kind kind, int row, decltype(RosterStep::change) change)
+{
+    RosterStep step;
+    step.label.kind = kind;
+    step.label.row = row;
+    step.change = std::move(change);
+    if (const auto* appended = std::get_if<RowsAppended>(&step.change))
+        step.label.count = appended->count;
+    record(std::move(step));
+    changed(Change::Rows);
 }
 
 void RosterSheet::appendRecord()
 {
     roster.push_back(makeRecord());
-    changed(Change::Rows);
+    rowStep(StepLabel::Kind::Add, static_cast<int>(roster.size()) - 1, RowsAppended{1, {}});
 }
 
 void RosterSheet::deleteRecord(int i)
@@ -117,7 +202,7 @@ void RosterSheet::deleteRecord(int i)
         return;
     deleted.push_back(std::move(roster[static_cast<std::size_t>(i)]));
     roster.erase(roster.begin() + i);
-    changed(Change::Rows);
+    rowStep(StepLabel::Kind::Delete, i, RowTransfer{i, false});
 }
 
 void RosterSheet::restoreRecord(int i)
@@ -128,7 +213,7 @@ void RosterSheet::restoreRecord(int i)
         throw errListIndex(i);
     roster.insert(roster.begin() + i, std::move(deleted.back()));
     deleted.pop_back();
-    changed(Change::Rows);
+    rowStep(StepLabel::Kind::Insert, i, RowTransfer{i, true});
 }
 
 void RosterSheet::moveRecordUp(int i)
@@ -138,7 +223,7 @@ void RosterSheet::moveRecordUp(int i)
     if (static_cast<std::size_t>(i) >= roster.size())
         throw errListIndex(i);
     std::swap(roster[static_cast<std::size_t>(i)], roster[static_cast<std::size_t>(i) - 1]);
-    changed(Change::Rows);
+    rowStep(StepLabel::Kind::MoveUp, i, RowExchange{i - 1});
 }
 
 void RosterSheet::moveRecordDown(int i)
@@ -146,27 +231,66 @@ void RosterSheet::moveRecordDown(int i)
     if (i < 1 || static_cast<std::size_t>(i) + 1 >= roster.size())
         return;
     std::swap(roster[static_cast<std::size_t>(i)], roster[static_cast<std::size_t>(i) + 1]);
-    changed(Change::Rows);
+    rowStep(StepLabel::Kind::MoveDown, i, RowExchange{i});
 }
 
-LoadResult RosterSheet::load(const std::string& path)
+void RosterSheet::undo()
+{
+    if (!history_.canUndo())
+        return;
+    RosterStep& step = history_.undo(parts());
+    // Only an undone step holds the current record now: its edits make no step.
+    if (step.holds(currec))
+        currentLoose_ = true;
+    stepApplied(step);
+}
+
+void RosterSheet::redo()
+{
+    if (!history_.canRedo())
+        return;
+    const bool bringsBack = currentLoose_ && retired_.empty() && history_.nextRedo().holds(currec);
+    RosterStep& step = history_.redo(parts());
+    if (bringsBack)
+        currentLoose_ = false;
+    stepApplied(step);
+}
+
+void RosterSheet::stepApplied(const RosterStep& step)
+{
+    if (const auto* edit = std::get_if<RecordEdit>(&step.change)) {
+        changed(Change::Record, step.label.row);
+        if (edit->otherBest || !edit->marks.empty())
+            changed(Change::BestTimes);
+    } else {
+        changed(Change::Rows);
+    }
+}
+
+void RosterSheet::forgetHistory()
+{
+    const bool wasModified = modified();
+    keepCurrent(history_.clear());
+    savedPosition_ = wasModified ? NEVER : 0;
+}
+
+LoadResult RosterSheet::load(const std::string& path, const std::function<void()>& beforeReplacing)
 {
     Roster incoming;
     const LoadResult result = qvr::loadRoster(path, incoming);
     if (result != LoadResult::Loaded)
         return result;
-    // The current record stays alive until the next selection, so that a memo or
-    // an editor still open stores into it and never into freed memory.
-    for (auto& rec : roster) {
-        if (rec.get() == currec) {
-            retired_.clear();
-            retired_.push_back(std::move(rec));
-            break;
-        }
-    }
-    roster = std::move(incoming);
+    if (beforeReplacing)
+        beforeReplacing();
+    // The old roster goes into the step, so the current record stays alive and a
+    // late memo or editor commit never reaches freed memory or the new roster.
+    RosterStep step;
+    step.label.kind = StepLabel::Kind::Load;
+    step.label.file = path;
+    step.change = RosterReplaced{std::exchange(roster, std::move(incoming)), std::exchange(loadedFile_, path)};
+    record(std::move(step));
+    savedPosition_ = history_.position();
     changed(Change::Rows);
-    modified_ = false;
     return result;
 }
 
@@ -175,15 +299,16 @@ void RosterSheet::save(const std::string& path)
     saveRoster(path, roster);
     // Only a save that reached the disk is remembered for the next start.
     lastfile = path;
-    modified_ = false;
+    savedPosition_ = history_.position();
 }
 
 void RosterSheet::appendRecords(Roster records)
 {
     if (records.empty())
         return;
+    const auto first = static_cast<int>(roster.size());
     roster.insert(roster.end(), std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
-    changed(Change::Rows);
+    rowStep(StepLabel::Kind::Import, first, RowsAppended{records.size(), {}});
 }
 
 void RosterSheet::recomputeBest()
@@ -195,6 +320,7 @@ void RosterSheet::recomputeBest()
 void RosterSheet::releaseRecords()
 {
     currec = nullptr;
+    history_.clear();
     roster.clear();
     deleted.clear();
     retired_.clear();

@@ -11,6 +11,7 @@
 
 #include "roster/charrecord.h"
 #include "roster/rosterfile.h"
+#include "roster/rosterhistory.h"
 #include "roster/timevalue.h"
 
 namespace qvr {
@@ -38,8 +39,11 @@ public:
     std::string lastfile; // the file last saved, remembered for the next start
     BestTimes best;
 
-    // Changes that no Save has written since the last Load, Save or the start.
-    bool modified() const { return modified_; }
+    // Changes that no Save has written since the last Load, Save or the start;
+    // undoing back to that state makes the roster unchanged again.
+    bool modified() const { return history_.position() != savedPosition_; }
+    // The roster file the roster came from, empty before the first Load.
+    const std::string& loadedFile() const { return loadedFile_; }
 
     // Makes `row` the current row and its record the current record; the
     // record kept alive across a load is nobody's current record any more.
@@ -63,11 +67,28 @@ public:
     void moveRecordUp(int i); // i >= size: errListIndex
     void moveRecordDown(int i); // out of range: nothing
 
+    // --- undo and redo: one step per change above, restoring exactly the state
+    // before it (marks and best times included) without running a pass ---
+    bool canUndo() const { return history_.canUndo(); }
+    bool canRedo() const { return history_.canRedo(); }
+    std::size_t undoCount() const { return history_.undoCount(); }
+    std::size_t redoCount() const { return history_.redoCount(); }
+    // What the next undo or redo takes back or makes again; only while there is one.
+    const StepLabel& undoLabel() const { return history_.nextUndo().label; }
+    const StepLabel& redoLabel() const { return history_.nextRedo().label; }
+    void undo();
+    void redo();
+    // Forgets every step (the start-up load is none); whether the roster is
+    // unchanged stays as it was.
+    void forgetHistory();
+
     // --- files ---
-    // Replaces the roster with the file's; on failure nothing changes. The best
-    // times stay as they were until the next pass.
-    LoadResult load(const std::string& path);
+    // Replaces the roster with the file's, as one step; on failure nothing
+    // changes. `beforeReplacing` runs once the file has been read, while the old
+    // roster is still in place. The best times stay as they were until the next pass.
+    LoadResult load(const std::string& path, const std::function<void()>& beforeReplacing = {});
     // Writes the roster atomically and remembers the path; throws on failure.
+    // Not a step; the history stays.
     void save(const std::string& path);
     // Appends records read elsewhere (the previous version's file).
     void appendRecords(Roster records);
@@ -80,11 +101,29 @@ public:
 
 private:
     void changed(Change change, int row = -1);
-    void recordChanged();
+    void record(RosterStep step, bool changesFile = true);
+    // A step of the current record's values before an edit; without the record
+    // when it is loose (its edits are stored without a step).
+    RosterStep recordStep(StepLabel::Kind kind, std::size_t index = 0, bool withMemo = false);
+    void storeRecordStep(RosterStep& step);
+    // Records a time edit: the record, the times the pass marked elsewhere and the
+    // best-time table, when any of them changed.
+    void recordPass(
+        RosterStep& step, bool timesChanged, const std::vector<std::int32_t*>& marked, const BestTimes& bestBefore);
+    void rowStep(StepLabel::Kind kind, int row, decltype(RosterStep::change) change);
+    void stepApplied(const RosterStep& step);
+    // Keeps the current record alive when the steps that held it go.
+    void keepCurrent(std::vector<RosterStep> dropped);
+    SheetParts parts() { return {roster, deleted, best, loadedFile_}; }
 
     Listener listener_;
-    Roster retired_; // the record currec held before a load, alive until the next selection
-    bool modified_ = false;
+    RosterHistory history_;
+    std::uint64_t savedPosition_ = 0; // the history's position at the last Load or Save
+    std::string loadedFile_;
+    // The current record when only an undone step holds it, or when it was kept
+    // here after the steps that held it went; edits of it then make no step.
+    bool currentLoose_ = false;
+    Roster retired_; // the record kept for currec, alive until the next selection
 };
 
 } // namespace qvr

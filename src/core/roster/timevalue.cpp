@@ -36,14 +36,17 @@ public:
     }
 
     // Stores the table and marks every counted time equal to its stage's best;
-    // marks set by earlier passes stay.
-    void finish(std::array<std::int32_t, M>& table)
+    // marks set by earlier passes stay. The times that gain a mark go to `marked`.
+    void finish(std::array<std::int32_t, M>& table, std::vector<std::int32_t*>* marked)
     {
         std::int32_t sum = 0;
         for (std::size_t i = 0; i < stages; ++i) {
             table[i] = static_cast<std::int32_t>(best_[i]);
-            for (std::int32_t* t : holders_[i])
+            for (std::int32_t* t : holders_[i]) {
+                if (marked && *t != -table[i])
+                    marked->push_back(t);
                 *t = -table[i];
+            }
             sum += table[i]; // at most 9 x 7200: no overflow
         }
         table[stages] = sum;
@@ -151,18 +154,18 @@ std::int32_t textToTime(std::string_view text)
     return static_cast<std::int32_t>(h * 3600 + min * 60 + sec);
 }
 
-void recomputeEp1Best(Roster& roster, BestTimes& best)
+void recomputeEp1Best(Roster& roster, BestTimes& best, std::vector<std::int32_t*>* marked)
 {
     Ep1Search ep1(&CharRecord::ep1time);
     walkCounted(roster, ep1);
-    ep1.finish(best.ep1best);
+    ep1.finish(best.ep1best, marked);
 }
 
-void recomputeEp2Best(Roster& roster, BestTimes& best)
+void recomputeEp2Best(Roster& roster, BestTimes& best, std::vector<std::int32_t*>* marked)
 {
     Ep2Search ep2(&CharRecord::ep2time);
     walkCounted(roster, ep2);
-    ep2.finish(best.ep2best);
+    ep2.finish(best.ep2best, marked);
 }
 
 void recomputeBestTimes(Roster& roster, BestTimes& best)
@@ -170,8 +173,8 @@ void recomputeBestTimes(Roster& roster, BestTimes& best)
     Ep1Search ep1(&CharRecord::ep1time);
     Ep2Search ep2(&CharRecord::ep2time);
     walkCounted(roster, ep1, ep2);
-    ep1.finish(best.ep1best);
-    ep2.finish(best.ep2best);
+    ep1.finish(best.ep1best, nullptr);
+    ep2.finish(best.ep2best, nullptr);
 }
 
 std::int32_t ep1StageSum(const CharRecord& rec) { return stageSum(rec, episodeShape(Episode::One)); }

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "roster/charrecord.h"
 
@@ -73,12 +74,14 @@ std::int32_t textToTime(std::string_view text);
 struct BestTimes {
     std::array<std::int32_t, EP1_STAGES + 1> ep1best{};
     std::array<std::int32_t, EP2_STAGES + 1> ep2best{};
+    friend bool operator==(const BestTimes&, const BestTimes&) = default;
 };
 
 // One episode's best pass over the roster (placeholder included): fills the
-// table and marks every counted time that equals its stage's best.
-void recomputeEp1Best(Roster& roster, BestTimes& best);
-void recomputeEp2Best(Roster& roster, BestTimes& best);
+// table and marks every counted time that equals its stage's best. The times
+// that were unmarked and now carry the mark go to `marked` when it is given.
+void recomputeEp1Best(Roster& roster, BestTimes& best, std::vector<std::int32_t*>* marked = nullptr);
+void recomputeEp2Best(Roster& roster, BestTimes& best, std::vector<std::int32_t*>* marked = nullptr);
 // Both passes in one walk over the roster; the same result as running them in turn.
 void recomputeBestTimes(Roster& roster, BestTimes& best);
 
@@ -96,7 +99,7 @@ struct EpisodeShape {
     std::string_view name; // "EP1", "EP2"
     std::span<std::int32_t> (*times)(CharRecord&);
     std::span<const std::int32_t> (*readTimes)(const CharRecord&);
-    void (*bestPass)(Roster&, BestTimes&);
+    void (*bestPass)(Roster&, BestTimes&, std::vector<std::int32_t*>* marked);
     std::size_t total() const { return stages; }
 };
 const EpisodeShape& episodeShape(Episode episode);

@@ -81,6 +81,9 @@ TForm1::TForm1(const std::string& startFile)
 
     // 7. the roster file named on the command line, else the last saved one
     openStartFiles(startFile);
+    // The roster the program starts with is where undoing stops.
+    rosterSheet.forgetHistory();
+    followHistory();
 
     // 8. column widths of the 18 designed columns, from the view the settings name
     for (int c = 0; c < DrawGrid1->colCount(); ++c)
@@ -309,6 +312,10 @@ void TForm1::buildMenu()
             {"Import1", "Import-Ver2", &TForm1::Import1Click}, {"Export1", "Export-CVS", &TForm1::Export1Click},
             {"N2", "Export-HTML", &TForm1::N2Click}, {"Exit1", "Export-XML", &TForm1::Exit1Click},
             {"N3", "-----", nullptr}, {"Recovery1", "Recovery copies…", &TForm1::RecoveryCopies1Click}});
+    addMenu("Edit1", "&Edit",
+        {{"Undo1", "Undo", &TForm1::undoClick, QKeySequence(Qt::CTRL | Qt::Key_Z)},
+            {"Redo1", "Redo", &TForm1::redoClick, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}});
+    buildEditMenu();
     addMenu("Option1", "&Option", {{"Version1", "Option", &TForm1::Version1Click}});
 }
 
@@ -362,6 +369,9 @@ void TForm1::sheetChanged(RosterSheet::Change change, int /*row*/)
     table_->follow(change);
     if (change == RosterSheet::Change::BestTimes)
         drawBestStrip();
+    if (change == RosterSheet::Change::Rows)
+        showSheetName();
+    followHistory();
 }
 
 void TForm1::keepUnsavedRoster()
@@ -373,7 +383,8 @@ void TForm1::keepUnsavedRoster()
 
 void TForm1::loadRoster(const std::string& path, bool reportMissing)
 {
-    switch (rosterSheet.load(path)) {
+    // Unsaved work that the load replaces is kept as closing keeps it.
+    switch (rosterSheet.load(path, [this] { keepUnsavedRoster(); })) {
     case LoadResult::CannotOpen:
         if (reportMissing)
             throw errCannotOpen(path);
@@ -381,5 +392,12 @@ void TForm1::loadRoster(const std::string& path, bool reportMissing)
     case LoadResult::NotRoster: throw errNotRoster(path);
     case LoadResult::Loaded: break;
     }
-    PageControl1->setTabText(0, QFileInfo(fromNativePath(path)).fileName());
+}
+
+void TForm1::showSheetName()
+{
+    const std::string& path = rosterSheet.loadedFile();
+    const QString name = path.empty() ? QStringLiteral("Sheet1") : QFileInfo(fromNativePath(path)).fileName();
+    if (PageControl1->tabText(0) != name)
+        PageControl1->setTabText(0, name);
 }

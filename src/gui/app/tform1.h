@@ -163,6 +163,16 @@ private:
     void BtnToolClick();
     void DrawGrid1KeyUp(int key, quint32 nativeVirtualKey, Qt::KeyboardModifiers shift);
 
+    // --- the Edit menu ---
+    void buildEditMenu();
+    void undoClick();
+    void redoClick();
+    void stepHistory(void (qvr::RosterSheet::*step)());
+    // The entries name what they undo and redo, disabled when there is nothing.
+    void followHistory();
+    // The tab shows the name of the file the roster came from.
+    void showSheetName();
+
     // --- the rest of the design's controls ---
     QMenuBar* MainMenu1 = nullptr;
     QFrame* Panel1 = nullptr;
@@ -181,6 +191,8 @@ private:
 
     qvr::RosterTable* table_ = nullptr;
     qvr::CellEditors* editors_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
     qreal pictureRatio_ = 0; // the ratio ImageList1 and the strip picture were made at
 };
 

@@ -185,6 +185,8 @@ QListWidget* CellEditors::pickerFor(EditorKind kind) const
 
 bool CellEditors::eventFilter(QObject* watched, QEvent* event)
 {
+    if (undoKeyInText(watched, event))
+        return true;
     if (watched == ME1)
         return filterMe1(event) || QObject::eventFilter(watched, event);
     for (QListWidget* list : {LBID, LBType}) {
@@ -246,6 +248,29 @@ bool CellEditors::filterPickerRelease(QObject* viewport, QListWidget* list, QEve
     return handled;
 }
 
+bool CellEditors::undoKeyInText(QObject* watched, QEvent* event)
+{
+    if ((watched != ME1 && watched != &memo_) ||
+        (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress))
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const auto mods = key->modifiers() & ~Qt::KeypadModifier;
+    const bool undo = key->key() == Qt::Key_Z && mods == Qt::ControlModifier;
+    const bool redo = (key->key() == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier)) ||
+        (key->key() == Qt::Key_Y && mods == Qt::ControlModifier);
+    if (!undo && !redo)
+        return false;
+    // The override keeps the window's Undo and Redo from taking the key.
+    event->accept();
+    if (event->type() == QEvent::KeyPress) {
+        if (watched == ME1)
+            undo ? ME1->undo() : ME1->redo();
+        else
+            undo ? memo_.undo() : memo_.redo();
+    }
+    return true;
+}
+
 bool CellEditors::closeBeforeClick()
 {
     if (editorOpen() && !guard([this] { ME1Exit(); })) {
@@ -263,6 +288,13 @@ void CellEditors::dropEditor()
     if (editorOpen())
         open_ = {};
     ME1->hide();
+}
+
+void CellEditors::followMemo()
+{
+    const QString current = memoToEditor(sheet_.currec->memo);
+    if (current != memoLoaded_)
+        loadMemo(current);
 }
 
 void CellEditors::loadMemo(const QString& text)

@@ -52,6 +52,9 @@ public:
     bool editorOpen() const { return isTextEditor(open_.kind); }
     // Hides the editor without storing (the view it edited is going).
     void dropEditor();
+    // After an undo or redo: the memo box shows the current record's memo when
+    // it no longer holds what the box loaded.
+    void followMemo();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,6 +80,9 @@ private:
     void restoreMe1();
     void loadMemo(const QString& text);
     void refuseUncodableMemoText(int position, int added);
+    // Undo and redo keys in the editor or the memo box act on its text, not on
+    // the roster; true when the event was such a key.
+    bool undoKeyInText(QObject* watched, QEvent* event);
 
     RosterSheet& sheet_;
     DrawGrid& grid_;
