@@ -2,6 +2,8 @@
 
 #include "platform/error.h"
 
+#include <cstring>
+#include <ctime>
 #include <utility>
 
 namespace qvr {
@@ -41,36 +43,63 @@ void RosterSheet::selectRow(int row)
     retired_.clear();
 }
 
+void RosterSheet::journalValue(ValueField field, std::int32_t oldValue, std::int32_t newValue, bool marked)
+{
+    if (!journal_)
+        return;
+    ValueEntry entry{std::time(nullptr), std::string(currec->nameText()), currec->id, currec->wtype, field, oldValue,
+        newValue, marked};
+    journal_->committed(entry);
+}
+
 void RosterSheet::setName(std::string_view bytes)
 {
     const auto before = currec->name;
     currec->setName(bytes);
-    if (currec->name != before)
-        recordChanged();
+    if (currec->name == before)
+        return;
+    if (journal_)
+        journal_->renamed(std::string_view(before.data(), ::strnlen(before.data(), before.size())), currec->nameText());
+    recordChanged();
 }
 
 void RosterSheet::setStatus(std::size_t index, std::int32_t value)
 {
-    if (assign(currec->status.at(index), value))
-        recordChanged();
+    const std::int32_t before = currec->status.at(index);
+    if (!assign(currec->status.at(index), value))
+        return;
+    journalValue({ValueField::Status, static_cast<int>(index)}, before, value, false);
+    recordChanged();
 }
 
 void RosterSheet::setStageTime(Episode episode, std::size_t stage, std::int32_t seconds)
 {
     // Re-entering a best time gives it its mark back: no change.
     bool timesChanged = false;
+    std::int32_t oldTime = 0;
+    std::int32_t stored = 0; // the stage time after the pass, marked or not
     if (episode == Episode::One) {
         const auto before = currec->ep1time;
+        oldTime = before.at(stage);
         currec->ep1time.at(stage) = seconds;
         currec->ep1time[EP1_TOTAL] = ep1StageSum(*currec);
         recomputeEp1Best(roster, best);
         timesChanged = currec->ep1time != before;
+        stored = currec->ep1time[stage];
     } else {
         const auto before = currec->ep2time;
+        oldTime = before.at(stage);
         currec->ep2time.at(stage) = seconds;
         currec->ep2time[EP2_TOTAL] = ep2StageSum(*currec);
         recomputeEp2Best(roster, best);
         timesChanged = currec->ep2time != before;
+        stored = currec->ep2time[stage];
+    }
+    // Only another time counts: a mark gained or lost by the same time is no entry.
+    if (timeMagnitude(oldTime) != timeMagnitude(seconds)) {
+        const auto kind = episode == Episode::One ? ValueField::Ep1 : ValueField::Ep2;
+        journalValue({kind, static_cast<int>(stage)}, static_cast<std::int32_t>(timeMagnitude(oldTime)), seconds,
+            stored < 0);
     }
     if (timesChanged)
         recordChanged();

@@ -12,6 +12,7 @@
 #include "roster/charrecord.h"
 #include "roster/rosterfile.h"
 #include "roster/timevalue.h"
+#include "roster/valuejournal.h"
 
 namespace qvr {
 
@@ -31,6 +32,9 @@ public:
     explicit RosterSheet(std::size_t rowCount = 3);
 
     void setListener(Listener listener) { listener_ = std::move(listener); }
+    // Told of every status value and stage time an edit really changes, and of
+    // renames; null records nothing. Loads, imports and row operations are not told.
+    void setJournal(ValueJournal* journal) { journal_ = journal; }
 
     // --- reached by name from the windows and the tests ---
     Roster roster;
@@ -83,8 +87,10 @@ public:
 private:
     void changed(Change change, int row = -1);
     void recordChanged();
+    void journalValue(ValueField field, std::int32_t oldValue, std::int32_t newValue, bool marked);
 
     Listener listener_;
+    ValueJournal* journal_ = nullptr;
     Roster retired_; // the record currec held before a load, alive until the next selection
     bool modified_ = false;
 };
