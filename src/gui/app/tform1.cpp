@@ -1,5 +1,8 @@
 #include "app/tform1.h"
 
+#include "history/historychart.h"
+#include "history/historystore.h"
+#include "history/historywindow.h"
 #include "platform/error.h"
 #include "platform/errorreport.h"
 #include "platform/filedialog.h"
@@ -25,6 +28,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <ctime>
@@ -79,6 +83,7 @@ TForm1::TForm1()
     LBType = editors_->LBType;
     sheets.push_back(&roster);
     rosterSheet.setListener([this](RosterSheet::Change change, int row) { sheetChanged(change, row); });
+    connectHistory();
 
     // 2, 3. state and column tables
     fillColumnTables();
@@ -103,7 +108,7 @@ TForm1::TForm1()
     rosterSheet.recomputeBest();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { rosterSheet.setJournal(nullptr); }
 
 void TForm1::buildLayout()
 {
@@ -163,6 +168,10 @@ void TForm1::buildLayout()
     BtnTool = named(new QPushButton(QStringLiteral("SubTool"), Panel1), "BtnTool");
     BtnTool->setGeometry(328, 0, 65, 25);
     BtnTool->setFocusPolicy(Qt::NoFocus);
+    historyButton_ = named(new QPushButton(QStringLiteral("History"), Panel1), "BtnHistory");
+    historyButton_->setGeometry(396, 0, 65, 25);
+    historyButton_->setFocusPolicy(Qt::NoFocus);
+    historyButton_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     outer->addWidget(Panel1);
 
     // The grid pane: tab strip, grid, memo pane; the editors float over the grid.
@@ -348,6 +357,37 @@ void TForm1::sheetChanged(RosterSheet::Change change, int /*row*/)
     table_->follow(change);
     if (change == RosterSheet::Change::BestTimes)
         drawBestStrip();
+}
+
+// The history records every value committed; its file is opened at the first
+// commit or the first opening of the window, never at start-up.
+void TForm1::connectHistory()
+{
+    history_ = std::make_unique<HistoryStore>(programHistoryPath());
+    history_->setFaultReport([this](const std::string& message) {
+        // Told inside a commit: the report waits until the commit has returned.
+        QTimer::singleShot(0, this, [text = QString::fromStdString(message)] { showErrorReport(text); });
+    });
+    history_->setListener([this] {
+        if (historyWindow_)
+            historyWindow_->follow();
+    });
+    rosterSheet.setJournal(history_.get());
+    connectGuarded(historyButton_, &QPushButton::clicked, this, [this] { openHistory(); });
+}
+
+void TForm1::openHistory()
+{
+    if (!historyWindow_) {
+        historyWindow_ = new HistoryWindow(rosterSheet, *history_, *OpenDialog1, [this] { return viewMode(); },
+            programModulePath(HISTORY_CHART_FILE), this);
+        const auto follow = [this] { historyWindow_->follow(); };
+        connect(DrawGrid1, &DrawGrid::mouseDown, historyWindow_, follow);
+        connect(viewButtons, &QButtonGroup::buttonToggled, historyWindow_, follow);
+    }
+    historyWindow_->show();
+    historyWindow_->raise();
+    historyWindow_->activateWindow();
 }
 
 void TForm1::keepUnsavedRoster()

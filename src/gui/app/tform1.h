@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ class QButtonGroup;
 
 namespace qvr {
 class CellEditors;
+class HistoryStore;
+class HistoryWindow;
 class DrawGrid;
 class OpenDialog;
 class RosterTable;
@@ -161,12 +164,17 @@ private:
     void fillColumnTables();
     void sheetChanged(qvr::RosterSheet::Change change, int row);
     void storePendingMemo();
+    void connectHistory();
+    void openHistory();
     qvr::Roster* sheet() { return sheets[static_cast<std::size_t>(cursheet)]; }
     const qvr::Roster* sheet() const { return sheets[static_cast<std::size_t>(cursheet)]; }
 
     qvr::RosterTable* table_ = nullptr;
     qvr::CellEditors* editors_ = nullptr;
     qreal pictureRatio_ = 0; // the ratio ImageList1 and the strip picture were made at
+    QPushButton* historyButton_ = nullptr;
+    std::unique_ptr<qvr::HistoryStore> history_; // opened at its first use
+    qvr::HistoryWindow* historyWindow_ = nullptr; // made at the first opening
 };
 
 extern TForm1* Form1;

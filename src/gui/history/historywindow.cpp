@@ -1,0 +1,264 @@
+#include "history/historywindow.h"
+
+#include "history/historychart.h"
+#include "history/historytext.h"
+#include "platform/errorreport.h"
+#include "platform/filedialog.h"
+#include "platform/qtext.h"
+#include "roster/rostersheet.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLibrary>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace qvr {
+
+namespace {
+
+ValueField::Kind kindOf(ViewMode view)
+{
+    switch (view) {
+    case ViewMode::Ep1: return ValueField::Ep1;
+    case ViewMode::Ep2: return ValueField::Ep2;
+    case ViewMode::State: break;
+    }
+    return ValueField::Status;
+}
+
+int fieldCount(ValueField::Kind kind)
+{
+    switch (kind) {
+    case ValueField::Ep1: return EP1_STAGES;
+    case ValueField::Ep2: return EP2_STAGES;
+    case ValueField::Status: break;
+    }
+    return static_cast<int>(STATUS_EXPORT_TITLES.size());
+}
+
+QString text(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Five labelled marks over the times shown, written as the grid writes them.
+std::vector<ChartTick> timeTicks(const std::vector<ChartLine>& lines)
+{
+    double low = 0, high = 0;
+    bool any = false;
+    for (const auto& line : lines)
+        for (const auto& p : line.points) {
+            low = any ? std::min(low, p.value) : p.value;
+            high = any ? std::max(high, p.value) : p.value;
+            any = true;
+        }
+    if (!any)
+        return {};
+    const auto from = static_cast<std::int64_t>(std::max(0.0, low - 30));
+    const auto step = std::max<std::int64_t>(15, (static_cast<std::int64_t>(high) + 30 - from + 3) / 4);
+    std::vector<ChartTick> ticks;
+    for (int i = 0; i < 5; ++i) {
+        const auto v = static_cast<std::int32_t>(from + i * step);
+        ticks.push_back({double(v), text(timeToText(v))});
+    }
+    return ticks;
+}
+
+const QStringList COLUMNS{QStringLiteral("Date"), QStringLiteral("Value"), QStringLiteral("Old"),
+    QStringLiteral("New"), QStringLiteral("Difference"), QStringLiteral("Best")};
+
+} // namespace
+
+// The module stays loaded to the end: the chart's code lives in it.
+HistoryChart* loadHistoryChart(const QString& modulePath, QWidget* parent)
+{
+    QLibrary module(modulePath);
+    using Make = HistoryChart* (*)(QWidget*);
+    if (auto make = reinterpret_cast<Make>(module.resolve(HISTORY_CHART_ENTRY)))
+        return make(parent);
+    qWarning("no history chart module: %s", qPrintable(module.errorString()));
+    return nullptr;
+}
+
+HistoryWindow::HistoryWindow(RosterSheet& sheet, HistoryStore& store, OpenDialog& dialog, ViewOf view,
+    const QString& chartModule, QWidget* parent)
+    : QWidget(parent, Qt::Window), sheet_(sheet), store_(store), dialog_(dialog), view_(std::move(view))
+{
+    setObjectName(QStringLiteral("HistoryWindow"));
+    setWindowTitle(QStringLiteral("History"));
+    resize(860, 460);
+    auto* layout = new QVBoxLayout(this);
+    caption_ = new QLabel(this);
+    caption_->setObjectName(QStringLiteral("HistoryCaption"));
+    caption_->setWordWrap(true);
+    layout->addWidget(caption_);
+
+    auto* split = new QSplitter(this);
+    auto* chartPane = new QWidget(split);
+    auto* chartLayout = new QVBoxLayout(chartPane);
+    chartLayout->setContentsMargins(0, 0, 0, 0);
+    if (!chartModule.isEmpty())
+        chart_ = loadHistoryChart(chartModule, chartPane);
+    if (chart_)
+        chartLayout->addWidget(chart_->widget(), 1);
+    choiceRow_ = new QHBoxLayout;
+    chartLayout->addLayout(choiceRow_);
+    table_ = new QTableWidget(0, static_cast<int>(COLUMNS.size()), split);
+    table_->setObjectName(QStringLiteral("HistoryTable"));
+    table_->setAccessibleName(QStringLiteral("History entries"));
+    table_->setHorizontalHeaderLabels(COLUMNS);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->verticalHeader()->hide();
+    table_->installEventFilter(this);
+    split->addWidget(chartPane);
+    split->addWidget(table_);
+    layout->addWidget(split, 1);
+
+    auto* bottom = new QHBoxLayout;
+    everyone_ = new QCheckBox(QStringLiteral("All characters"), this);
+    export_ = new QPushButton(QStringLiteral("Export…"), this);
+    export_->setObjectName(QStringLiteral("HistoryExport"));
+    bottom->addStretch(1);
+    bottom->addWidget(everyone_);
+    bottom->addWidget(export_);
+    layout->addLayout(bottom);
+    connectGuarded(export_, &QPushButton::clicked, this, [this] { exportHistory(); });
+}
+
+HistoryWindow::~HistoryWindow() { delete chart_; }
+
+void HistoryWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    follow();
+}
+
+bool HistoryWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == table_ && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        guard([this] { deleteSelected(); });
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void HistoryWindow::follow()
+{
+    if (!isVisible())
+        return;
+    const ViewMode view = view_();
+    if (!choicesBuilt_ || view != choicesView_)
+        buildChoices(view);
+    shown_.clear();
+    if (!store_.available()) {
+        caption_->setText(QStringLiteral("History is not available: ") + text(store_.fault()));
+    } else if (sheet_.currec) {
+        caption_->setText(fromCp932(sheet_.currec->nameText()));
+        for (auto& e : store_.entriesOf(sheet_.currec->nameText()))
+            if (e.value.field.kind == kindOf(view) && chosen(e.value.field))
+                shown_.push_back(std::move(e));
+    }
+    fillTable();
+    fillChart(view);
+}
+
+bool HistoryWindow::chosen(ValueField field) const
+{
+    const auto hidden = hidden_.find(choicesView_);
+    return hidden == hidden_.end() || !hidden->second.count(field.index);
+}
+
+// One check box per stage or status value of the view.
+void HistoryWindow::buildChoices(ViewMode view)
+{
+    for (QCheckBox* box : choices_)
+        delete box;
+    choices_.clear();
+    choicesView_ = view;
+    choicesBuilt_ = true;
+    const ValueField::Kind kind = kindOf(view);
+    for (int i = 0; i < fieldCount(kind); ++i) {
+        auto* box = new QCheckBox(text(fieldLabel({kind, i})), this);
+        box->setChecked(chosen({kind, i}));
+        connect(box, &QCheckBox::toggled, this, [this, view, i](bool on) {
+            if (on)
+                hidden_[view].erase(i);
+            else
+                hidden_[view].insert(i);
+            follow();
+        });
+        choiceRow_->addWidget(box);
+        choices_.push_back(box);
+    }
+}
+
+void HistoryWindow::fillTable()
+{
+    table_->setRowCount(static_cast<int>(shown_.size()));
+    for (int r = 0; r < table_->rowCount(); ++r) {
+        const ValueEntry& e = shown_[static_cast<std::size_t>(r)].value;
+        const std::string cells[] = {localDateText(e.whenUtc), fieldLabel(e.field), valueText(e.field, e.oldValue),
+            valueText(e.field, e.newValue), differenceText(e.field, e.oldValue, e.newValue), e.best ? "*" : ""};
+        for (int c = 0; c < static_cast<int>(std::size(cells)); ++c) {
+            auto* item = new QTableWidgetItem(text(cells[c]));
+            if (c >= 2)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table_->setItem(r, c, item);
+        }
+    }
+    table_->resizeColumnsToContents();
+}
+
+void HistoryWindow::fillChart(ViewMode view)
+{
+    if (!chart_)
+        return;
+    const ValueField::Kind kind = kindOf(view);
+    std::vector<ChartLine> lines;
+    for (int i = 0; i < fieldCount(kind); ++i) {
+        if (!chosen({kind, i}))
+            continue;
+        ChartLine line{text(fieldLabel({kind, i})), {}};
+        for (auto e = shown_.rbegin(); e != shown_.rend(); ++e)
+            if (e->value.field.index == i)
+                line.points.push_back({e->value.whenUtc * 1000, double(e->value.newValue), e->value.best});
+        if (!line.points.empty())
+            lines.push_back(std::move(line));
+    }
+    chart_->show(lines, kind == ValueField::Status ? std::vector<ChartTick>{} : timeTicks(lines));
+}
+
+void HistoryWindow::deleteSelected()
+{
+    std::set<int> rows;
+    for (const QModelIndex& index : table_->selectionModel()->selectedIndexes())
+        rows.insert(index.row());
+    std::vector<std::int64_t> keys;
+    for (int r : rows)
+        if (r >= 0 && static_cast<std::size_t>(r) < shown_.size())
+            keys.push_back(shown_[static_cast<std::size_t>(r)].key);
+    for (std::int64_t key : keys)
+        store_.remove(key);
+    follow();
+}
+
+void HistoryWindow::exportHistory()
+{
+    dialog_.filter = QStringLiteral("CSV(*.csv)|*.csv");
+    if (!dialog_.execute(this))
+        return;
+    const std::string path = toNativePath(dialog_.fileName);
+    if (everyone_->isChecked())
+        exportHistoryCsv(path, store_.allEntries());
+    else if (sheet_.currec)
+        exportHistoryCsv(path, store_.entriesOf(sheet_.currec->nameText()));
+}
+
+} // namespace qvr
