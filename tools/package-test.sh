@@ -16,7 +16,7 @@ fail() {
 }
 
 dpkg-deb -x "$deb" "$root"
-for f in bin/qvrutl lib/qvrutl/qvrsound.so share/qvrutl/examples/qvrutl.pd3 share/qvrutl/examples/defhead.htm \
+for f in bin/qvrutl lib/qvrutl/qvrsound.so lib/qvrutl/qvrhistory.so share/qvrutl/examples/qvrutl.pd3 share/qvrutl/examples/defhead.htm \
     share/applications/qvrutl.desktop share/metainfo/org.example.qvrutl.metainfo.xml \
     share/mime/packages/qvrutl.xml share/icons/hicolor/scalable/apps/qvrutl.svg \
     share/icons/hicolor/48x48/apps/qvrutl.png share/icons/hicolor/128x128/apps/qvrutl.png \
@@ -27,11 +27,11 @@ done
 extra=$(cd "$root" && find . -mindepth 1 ! -path './usr' ! -path './usr/bin*' ! -path './usr/share*' \
     ! -path './usr/lib' ! -path './usr/lib/qvrutl*')
 [ -z "$extra" ] || fail "files outside /usr/bin, /usr/lib/qvrutl and /usr/share: $extra"
-for f in bin/qvrutl lib/qvrutl/qvrsound.so; do
+for f in bin/qvrutl lib/qvrutl/qvrsound.so lib/qvrutl/qvrhistory.so; do
     file -b "$root/usr/$f" | grep -q ', stripped' || fail "/usr/$f not stripped"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins gstreamer1.0-plugins-base fonts-noto-cjk \
+for p in libqt6widgets6 libqt6multimedia6 libqt6charts6 libsqlite3-0 qt6-qpa-plugins gstreamer1.0-plugins-base fonts-noto-cjk \
     qt6-translations-l10n; do
     echo "$depends" | grep -q "$p" || fail "Depends lacks $p: $depends"
 done
@@ -97,6 +97,25 @@ cmp "$ini" "$work/expected" || fail "second start forgot settings: $(cat -A "$in
 run "$root/usr/bin/qvrutl" XDG_CONFIG_HOME="$home/xdg"
 [ -f "$home/xdg/qvrutl/qvrutl.INI" ] || fail "no settings under XDG_CONFIG_HOME"
 
+# A time typed into the grid as a user would (on a screen of its own, keys from
+# xdotool) is recorded in the user's data folder.
+Xvfb :97 -ac -screen 0 1024x768x24 >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+type_level() {
+    sleep 3
+    wid=$(DISPLAY=:97 xdotool search --name "QVR Utility" | head -n 1)
+    DISPLAY=:97 xdotool windowfocus --sync "$wid" key ctrl+Home Right Right Right Right Right F2 4 2 Return
+}
+type_level &
+run "$root/usr/bin/qvrutl" DISPLAY=:97 QT_QPA_PLATFORM=xcb
+history=$home/.local/share/qvrutl/history.sqlite
+recorded=$(python3 -c 'import sqlite3,sys; print(sqlite3.connect(sys.argv[1]).execute(
+    "SELECT kind, field, new_value FROM entries").fetchall())' "$history") || fail "no history at $history"
+# The settings of the run before left the EP1 view: 42 is the time of its C1.
+[ "$recorded" = "[(1, 0, 42)]" ] || fail "the history holds $recorded, not the time typed"
+kill "$xvfb"
+
 # The portable folder, unpacked by its user, keeps its settings beside the
 # program, with the bytes it always wrote, and leaves the user's folder alone.
 rm -rf "$home/.config" "$home/xdg"
@@ -105,6 +124,7 @@ setpriv --reuid=nobody --regid=nogroup --clear-groups \
     tar -xzf build/package/qvrutl-*-Linux.tar.gz -C "$home"
 portable=$(echo "$home"/qvrutl-*-Linux)
 [ -f "$portable/lib/qvrutl/qvrsound.so" ] || fail "the portable folder lacks its sound module"
+[ -f "$portable/lib/qvrutl/qvrhistory.so" ] || fail "the portable folder lacks its chart module"
 run "$portable/qvrutl"
 crlf "[OPTION]" OutStatus=0 OutEP1Time=1 OutEP2Time=1 OutMemo=0 "" "[SYSTEM]" SFile=default.wav "" \
     "[LAST]" LastFile=qvrutl.pd3 DispMode=0 >"$work/expected"

@@ -17,6 +17,8 @@ namespace qvr {
 
 namespace {
 
+constexpr std::size_t DENSE = 200;
+
 class ChartsHistoryChart : public HistoryChart {
 public:
     explicit ChartsHistoryChart(QWidget* parent) : view_(new QChartView(new QChart, parent))
@@ -41,32 +43,47 @@ public:
         QAbstractAxis* values = valueAxis(valueTicks);
         chart->addAxis(values, Qt::AlignLeft);
         qint64 first = std::numeric_limits<qint64>::max(), last = std::numeric_limits<qint64>::min();
+        for (const ChartLine& line : lines)
+            for (const ChartPoint& p : line.points) {
+                first = std::min(first, p.msecsSinceEpoch);
+                last = std::max(last, p.msecsSinceEpoch);
+            }
+        // A day either side, so that a single point does not sit on the frame; set
+        // before the series come, so that they are laid out once.
+        if (first <= last)
+            dates->setRange(
+                QDateTime::fromMSecsSinceEpoch(first - 86400000), QDateTime::fromMSecsSinceEpoch(last + 86400000));
         for (const ChartLine& line : lines) {
             auto* series = new QLineSeries;
             series->setName(line.title);
-            series->setPointsVisible(true);
+            // Markers on a dense line only thicken it, and a thin pen draws it fast.
+            const bool dense = line.points.size() > DENSE;
+            series->setPointsVisible(!dense);
+            if (dense) {
+                QPen pen = series->pen();
+                pen.setWidth(1);
+                series->setPen(pen);
+            }
             auto* bests = new QScatterSeries;
             bests->setName(line.title + QStringLiteral(" best"));
             bests->setMarkerShape(QScatterSeries::MarkerShapeStar);
             bests->setMarkerSize(14);
+            // Handed over whole: a series told of each point redraws for each.
+            QList<QPointF> all, best;
+            all.reserve(static_cast<qsizetype>(line.points.size()));
             for (const ChartPoint& p : line.points) {
-                series->append(double(p.msecsSinceEpoch), p.value);
+                all.append({double(p.msecsSinceEpoch), p.value});
                 if (p.best)
-                    bests->append(double(p.msecsSinceEpoch), p.value);
-                first = std::min(first, p.msecsSinceEpoch);
-                last = std::max(last, p.msecsSinceEpoch);
+                    best.append(all.back());
             }
+            series->replace(all);
+            bests->replace(best);
             for (QXYSeries* s : {static_cast<QXYSeries*>(series), static_cast<QXYSeries*>(bests)}) {
                 chart->addSeries(s);
                 s->attachAxis(dates);
                 s->attachAxis(values);
             }
             bests->setColor(series->color());
-        }
-        if (first <= last) {
-            // A day either side, so that a single point does not sit on the frame.
-            dates->setRange(QDateTime::fromMSecsSinceEpoch(first - 86400000),
-                QDateTime::fromMSecsSinceEpoch(last + 86400000));
         }
     }
 

@@ -15,7 +15,7 @@
 #include <QLibrary>
 #include <QPushButton>
 #include <QSplitter>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -69,10 +69,79 @@ std::vector<ChartTick> timeTicks(const std::vector<ChartLine>& lines)
     return ticks;
 }
 
+// A line with more points than the chart has room for is drawn through the lowest
+// and highest value and the first best of each stretch of time: the same picture
+// for a fraction of the drawing. The table keeps every entry.
+constexpr std::size_t MOST_POINTS = 600;
+
+std::vector<ChartPoint> thinned(const std::vector<ChartPoint>& points)
+{
+    if (points.size() <= MOST_POINTS)
+        return points;
+    std::vector<ChartPoint> out;
+    const std::size_t stretches = MOST_POINTS / 2;
+    const std::size_t per = (points.size() + stretches - 1) / stretches;
+    for (std::size_t from = 0; from < points.size(); from += per) {
+        const auto begin = points.begin() + static_cast<std::ptrdiff_t>(from);
+        const auto end = points.begin() + static_cast<std::ptrdiff_t>(std::min(points.size(), from + per));
+        const auto [low, high] =
+            std::minmax_element(begin, end, [](const ChartPoint& a, const ChartPoint& b) { return a.value < b.value; });
+        const auto best = std::find_if(begin, end, [](const ChartPoint& p) { return p.best; });
+        for (auto p = begin; p != end; ++p)
+            if (p == low || p == high || p == best)
+                out.push_back(*p);
+    }
+    return out;
+}
+
 const QStringList COLUMNS{QStringLiteral("Date"), QStringLiteral("Value"), QStringLiteral("Old"),
     QStringLiteral("New"), QStringLiteral("Difference"), QStringLiteral("Best")};
 
 } // namespace
+
+// The shown entries as the table's rows; a cell's text is made when it is asked
+// for, so that a long history costs only the rows on screen.
+class HistoryModel : public QAbstractTableModel {
+public:
+    HistoryModel(const std::vector<HistoryEntry>& rows, QObject* parent) : QAbstractTableModel(parent), rows_(rows) { }
+
+    int rowCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    }
+    int columnCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(COLUMNS.size());
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+            return COLUMNS.value(section);
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role == Qt::TextAlignmentRole)
+            return index.column() >= 2 ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+        if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
+            return {};
+        const ValueEntry& e = rows_.at(static_cast<std::size_t>(index.row())).value;
+        switch (index.column()) {
+        case 0: return text(localDateText(e.whenUtc));
+        case 1: return text(fieldLabel(e.field));
+        case 2: return text(valueText(e.field, e.oldValue));
+        case 3: return text(valueText(e.field, e.newValue));
+        case 4: return text(differenceText(e.field, e.oldValue, e.newValue));
+        default: return e.best ? QStringLiteral("*") : QString();
+        }
+    }
+    // Around a replacement of the rows.
+    void beginReplace() { beginResetModel(); }
+    void endReplace() { endResetModel(); }
+
+private:
+    const std::vector<HistoryEntry>& rows_;
+};
 
 // The module stays loaded to the end: the chart's code lives in it.
 HistoryChart* loadHistoryChart(const QString& modulePath, QWidget* parent)
@@ -108,11 +177,14 @@ HistoryWindow::HistoryWindow(RosterSheet& sheet, HistoryStore& store, OpenDialog
         chartLayout->addWidget(chart_->widget(), 1);
     choiceRow_ = new QHBoxLayout;
     chartLayout->addLayout(choiceRow_);
-    table_ = new QTableWidget(0, static_cast<int>(COLUMNS.size()), split);
+    table_ = new QTableView(split);
+    model_ = new HistoryModel(shown_, table_);
+    table_->setModel(model_);
     table_->setObjectName(QStringLiteral("HistoryTable"));
     table_->setAccessibleName(QStringLiteral("History entries"));
-    table_->setHorizontalHeaderLabels(COLUMNS);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Column widths from the first rows only: the newest, all of one form.
+    table_->verticalHeader()->setResizeContentsPrecision(50);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->hide();
     table_->installEventFilter(this);
@@ -156,16 +228,19 @@ void HistoryWindow::follow()
     const ViewMode view = view_();
     if (!choicesBuilt_ || view != choicesView_)
         buildChoices(view);
-    shown_.clear();
+    std::vector<HistoryEntry> entries;
     if (!store_.available()) {
         caption_->setText(QStringLiteral("History is not available: ") + text(store_.fault()));
     } else if (sheet_.currec) {
         caption_->setText(fromCp932(sheet_.currec->nameText()));
         for (auto& e : store_.entriesOf(sheet_.currec->nameText()))
             if (e.value.field.kind == kindOf(view) && chosen(e.value.field))
-                shown_.push_back(std::move(e));
+                entries.push_back(std::move(e));
     }
-    fillTable();
+    model_->beginReplace();
+    shown_ = std::move(entries);
+    model_->endReplace();
+    table_->resizeColumnsToContents();
     fillChart(view);
 }
 
@@ -199,23 +274,6 @@ void HistoryWindow::buildChoices(ViewMode view)
     }
 }
 
-void HistoryWindow::fillTable()
-{
-    table_->setRowCount(static_cast<int>(shown_.size()));
-    for (int r = 0; r < table_->rowCount(); ++r) {
-        const ValueEntry& e = shown_[static_cast<std::size_t>(r)].value;
-        const std::string cells[] = {localDateText(e.whenUtc), fieldLabel(e.field), valueText(e.field, e.oldValue),
-            valueText(e.field, e.newValue), differenceText(e.field, e.oldValue, e.newValue), e.best ? "*" : ""};
-        for (int c = 0; c < static_cast<int>(std::size(cells)); ++c) {
-            auto* item = new QTableWidgetItem(text(cells[c]));
-            if (c >= 2)
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            table_->setItem(r, c, item);
-        }
-    }
-    table_->resizeColumnsToContents();
-}
-
 void HistoryWindow::fillChart(ViewMode view)
 {
     if (!chart_)
@@ -229,6 +287,7 @@ void HistoryWindow::fillChart(ViewMode view)
         for (auto e = shown_.rbegin(); e != shown_.rend(); ++e)
             if (e->value.field.index == i)
                 line.points.push_back({e->value.whenUtc * 1000, double(e->value.newValue), e->value.best});
+        line.points = thinned(line.points);
         if (!line.points.empty())
             lines.push_back(std::move(line));
     }

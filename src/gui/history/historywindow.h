@@ -17,11 +17,12 @@ class QCheckBox;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 
 namespace qvr {
 
 class HistoryChart;
+class HistoryModel;
 class OpenDialog;
 class RosterSheet;
 
@@ -37,7 +38,7 @@ public:
     // Shows the current record's entries of the current view, when shown.
     void follow();
 
-    QTableWidget* table() const { return table_; }
+    QTableView* table() const { return table_; }
     HistoryChart* chart() const { return chart_; }
     // The entries the table shows, in its order.
     const std::vector<HistoryEntry>& shown() const { return shown_; }
@@ -53,7 +54,6 @@ protected:
 
 private:
     void buildChoices(ViewMode view);
-    void fillTable();
     void fillChart(ViewMode view);
     bool chosen(ValueField field) const;
 
@@ -63,7 +63,8 @@ private:
     ViewOf view_;
     HistoryChart* chart_ = nullptr;
     QLabel* caption_ = nullptr;
-    QTableWidget* table_ = nullptr;
+    QTableView* table_ = nullptr;
+    HistoryModel* model_ = nullptr;
     QHBoxLayout* choiceRow_ = nullptr;
     std::vector<QCheckBox*> choices_;
     std::map<ViewMode, std::set<int>> hidden_; // per view, the fields not chosen
