@@ -35,21 +35,29 @@ inline const sqlite3_io_methods* methods()
             delete[] reinterpret_cast<char*>(real(f));
             return rc;
         };
-        x.xRead = [](sqlite3_file* f, void* d, int n, sqlite3_int64 o) { return real(f)->pMethods->xRead(real(f), d, n, o); };
+        x.xRead = [](sqlite3_file* f, void* d, int n, sqlite3_int64 o) {
+            return real(f)->pMethods->xRead(real(f), d, n, o);
+        };
         x.xWrite = write;
         x.xTruncate = [](sqlite3_file* f, sqlite3_int64 s) { return real(f)->pMethods->xTruncate(real(f), s); };
         x.xSync = [](sqlite3_file* f, int flags) { return real(f)->pMethods->xSync(real(f), flags); };
         x.xFileSize = [](sqlite3_file* f, sqlite3_int64* s) { return real(f)->pMethods->xFileSize(real(f), s); };
         x.xLock = [](sqlite3_file* f, int l) { return real(f)->pMethods->xLock(real(f), l); };
         x.xUnlock = [](sqlite3_file* f, int l) { return real(f)->pMethods->xUnlock(real(f), l); };
-        x.xCheckReservedLock = [](sqlite3_file* f, int* r) { return real(f)->pMethods->xCheckReservedLock(real(f), r); };
-        x.xFileControl = [](sqlite3_file* f, int op, void* a) { return real(f)->pMethods->xFileControl(real(f), op, a); };
+        x.xCheckReservedLock = [](sqlite3_file* f, int* r) {
+            return real(f)->pMethods->xCheckReservedLock(real(f), r);
+        };
+        x.xFileControl = [](sqlite3_file* f, int op, void* a) {
+            return real(f)->pMethods->xFileControl(real(f), op, a);
+        };
         x.xSectorSize = [](sqlite3_file* f) { return real(f)->pMethods->xSectorSize(real(f)); };
         x.xDeviceCharacteristics = [](sqlite3_file* f) { return real(f)->pMethods->xDeviceCharacteristics(real(f)); };
         x.xShmMap = [](sqlite3_file* f, int p, int s, int e, void volatile** a) {
             return real(f)->pMethods->xShmMap(real(f), p, s, e, a);
         };
-        x.xShmLock = [](sqlite3_file* f, int o, int n, int fl) { return real(f)->pMethods->xShmLock(real(f), o, n, fl); };
+        x.xShmLock = [](sqlite3_file* f, int o, int n, int fl) {
+            return real(f)->pMethods->xShmLock(real(f), o, n, fl);
+        };
         x.xShmBarrier = [](sqlite3_file* f) { real(f)->pMethods->xShmBarrier(real(f)); };
         x.xShmUnmap = [](sqlite3_file* f, int d) { return real(f)->pMethods->xShmUnmap(real(f), d); };
         return x;

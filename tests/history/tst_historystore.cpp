@@ -83,7 +83,8 @@ private slots:
         QCOMPARE(alice.size(), std::size_t{2});
         QVERIFY(alice[0].value == second);
         QVERIFY(alice[1].value == first);
-        QCOMPARE(keysOf(store.allEntries()), (std::vector<std::int64_t>{std::int64_t(k1), std::int64_t(k2), std::int64_t(k3)}));
+        QCOMPARE(keysOf(store.allEntries()),
+            (std::vector<std::int64_t>{std::int64_t(k1), std::int64_t(k2), std::int64_t(k3)}));
         // Another run sees the same.
         HistoryStore again(path());
         QVERIFY(again.entriesOf("Bob").at(0).value == other);
@@ -176,7 +177,8 @@ private slots:
         store.committed(entry(1, "B", {ValueField::Status, 8}, 0, 1));
         const auto bad = store.committed(entry(2, "A", {ValueField::Status, 8}, 1, 2));
         RawDb raw(path());
-        QCOMPARE(raw.exec("UPDATE entries SET " + change.toStdString() + " WHERE id = " + std::to_string(bad)), SQLITE_OK);
+        QCOMPARE(
+            raw.exec("UPDATE entries SET " + change.toStdString() + " WHERE id = " + std::to_string(bad)), SQLITE_OK);
         QCOMPARE(raw.value("SELECT count(*) FROM entries"), 2LL);
         QVERIFY(store.entriesOf(name.toStdString()).empty());
         QCOMPARE(store.allEntries().size(), std::size_t{1});
@@ -209,7 +211,8 @@ private slots:
     {
         const std::string garbage(9000, 'x');
         writeFileAtomically(path(), garbage);
-        writeFileAtomically(path() + ".damaged-" + QDate::currentDate().toString("yyyy-MM-dd").toStdString(), "earlier");
+        writeFileAtomically(
+            path() + ".damaged-" + QDate::currentDate().toString("yyyy-MM-dd").toStdString(), "earlier");
         HistoryStore store(path());
         Reports reports;
         reports.attach(store);

@@ -96,9 +96,15 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<double>("value");
         QTest::addColumn<bool>("best");
-        QTest::newRow("State") << 0 << int(FirstValueColumn) + 1 << "450" << "HP" << "450" << 450.0 << false;
-        QTest::newRow("EP1") << 1 << int(FirstValueColumn) + 2 << "12345" << "EP1C3" << " 1'23\"45" << 5025.0 << true;
-        QTest::newRow("EP2") << 2 << int(FirstValueColumn) << "130" << "EP2C1" << " 0'01\"30" << 90.0 << true;
+        QTest::newRow("State") << 0 << int(FirstValueColumn) + 1 << "450"
+                               << "HP"
+                               << "450" << 450.0 << false;
+        QTest::newRow("EP1") << 1 << int(FirstValueColumn) + 2 << "12345"
+                             << "EP1C3"
+                             << " 1'23\"45" << 5025.0 << true;
+        QTest::newRow("EP2") << 2 << int(FirstValueColumn) << "130"
+                             << "EP2C1"
+                             << " 0'01\"30" << 90.0 << true;
     }
     void commitsAppearInTableAndChart()
     {
@@ -193,7 +199,8 @@ private slots:
         store.setFaultReport([&](const std::string& m) { reports << QString::fromStdString(m); });
         sheet.setJournal(&store);
         OpenDialog dialog;
-        HistoryWindow window(sheet, store, dialog, [] { return ViewMode::State; }, QString());
+        HistoryWindow window(
+            sheet, store, dialog, [] { return ViewMode::State; }, QString());
         sheet.selectRow(1);
         sheet.setStatus(0, 12);
         sheet.setStatus(0, 13);

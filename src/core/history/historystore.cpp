@@ -106,8 +106,8 @@ bool readEntry(sqlite3_stmt* st, HistoryEntry& out)
 bool plausibleEntry(const ValueEntry& e)
 {
     const auto in = [](int v, std::size_t count) { return v >= 0 && static_cast<std::size_t>(v) < count; };
-    if (e.whenUtc < 0 || e.name.size() >= NAME_SIZE || !in(e.id, SECTION_ID_NAMES.size())
-        || !in(e.wtype, CLASS_NAMES.size()))
+    if (e.whenUtc < 0 || e.name.size() >= NAME_SIZE || !in(e.id, SECTION_ID_NAMES.size()) ||
+        !in(e.wtype, CLASS_NAMES.size()))
         return false;
     switch (e.field.kind) {
     case ValueField::Status: return in(e.field.index, STATUS_EXPORT_TITLES.size());
@@ -119,9 +119,7 @@ bool plausibleEntry(const ValueEntry& e)
 
 HistoryStore::HistoryStore(std::string path) : HistoryStore(std::move(path), Options{}) { }
 
-HistoryStore::HistoryStore(std::string path, Options options) : path_(std::move(path)), options_(std::move(options))
-{
-}
+HistoryStore::HistoryStore(std::string path, Options options) : path_(std::move(path)), options_(std::move(options)) { }
 
 HistoryStore::~HistoryStore() { close(); }
 

@@ -98,8 +98,8 @@ void RosterSheet::setStageTime(Episode episode, std::size_t stage, std::int32_t 
     // Only another time counts: a mark gained or lost by the same time is no entry.
     if (timeMagnitude(oldTime) != timeMagnitude(seconds)) {
         const auto kind = episode == Episode::One ? ValueField::Ep1 : ValueField::Ep2;
-        journalValue({kind, static_cast<int>(stage)}, static_cast<std::int32_t>(timeMagnitude(oldTime)), seconds,
-            stored < 0);
+        journalValue(
+            {kind, static_cast<int>(stage)}, static_cast<std::int32_t>(timeMagnitude(oldTime)), seconds, stored < 0);
     }
     if (timesChanged)
         recordChanged();

@@ -379,8 +379,9 @@ void TForm1::connectHistory()
 void TForm1::openHistory()
 {
     if (!historyWindow_) {
-        historyWindow_ = new HistoryWindow(rosterSheet, *history_, *OpenDialog1, [this] { return viewMode(); },
-            programModulePath(HISTORY_CHART_FILE), this);
+        historyWindow_ = new HistoryWindow(
+            rosterSheet, *history_, *OpenDialog1, [this] { return viewMode(); }, programModulePath(HISTORY_CHART_FILE),
+            this);
         const auto follow = [this] { historyWindow_->follow(); };
         connect(DrawGrid1, &DrawGrid::mouseDown, historyWindow_, follow);
         connect(viewButtons, &QButtonGroup::buttonToggled, historyWindow_, follow);

@@ -62,6 +62,7 @@ public:
             if (dense) {
                 QPen pen = series->pen();
                 pen.setWidth(1);
+                pen.setCosmetic(true);
                 series->setPen(pen);
             }
             auto* bests = new QScatterSeries;

@@ -72,7 +72,7 @@ std::vector<ChartTick> timeTicks(const std::vector<ChartLine>& lines)
 // A line with more points than the chart has room for is drawn through the lowest
 // and highest value and the first best of each stretch of time: the same picture
 // for a fraction of the drawing. The table keeps every entry.
-constexpr std::size_t MOST_POINTS = 600;
+constexpr std::size_t MOST_POINTS = 200;
 
 std::vector<ChartPoint> thinned(const std::vector<ChartPoint>& points)
 {
@@ -94,8 +94,8 @@ std::vector<ChartPoint> thinned(const std::vector<ChartPoint>& points)
     return out;
 }
 
-const QStringList COLUMNS{QStringLiteral("Date"), QStringLiteral("Value"), QStringLiteral("Old"),
-    QStringLiteral("New"), QStringLiteral("Difference"), QStringLiteral("Best")};
+const QStringList COLUMNS{QStringLiteral("Date"), QStringLiteral("Value"), QStringLiteral("Old"), QStringLiteral("New"),
+    QStringLiteral("Difference"), QStringLiteral("Best")};
 
 } // namespace
 
@@ -184,7 +184,7 @@ HistoryWindow::HistoryWindow(RosterSheet& sheet, HistoryStore& store, OpenDialog
     table_->setAccessibleName(QStringLiteral("History entries"));
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Column widths from the first rows only: the newest, all of one form.
-    table_->verticalHeader()->setResizeContentsPrecision(50);
+    table_->horizontalHeader()->setResizeContentsPrecision(50);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->hide();
     table_->installEventFilter(this);
@@ -213,8 +213,8 @@ void HistoryWindow::showEvent(QShowEvent* event)
 
 bool HistoryWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == table_ && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+    if (watched == table_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
         guard([this] { deleteSelected(); });
         return true;
     }

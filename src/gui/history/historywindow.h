@@ -31,8 +31,8 @@ class HistoryWindow : public QWidget {
 public:
     using ViewOf = std::function<ViewMode()>;
     // The chart comes from the module file given; without it, the table alone.
-    HistoryWindow(RosterSheet& sheet, HistoryStore& store, OpenDialog& dialog, ViewOf view,
-        const QString& chartModule, QWidget* parent = nullptr);
+    HistoryWindow(RosterSheet& sheet, HistoryStore& store, OpenDialog& dialog, ViewOf view, const QString& chartModule,
+        QWidget* parent = nullptr);
     ~HistoryWindow() override;
 
     // Shows the current record's entries of the current view, when shown.
