@@ -60,7 +60,7 @@ run() { # program, extra environment assignments...
         env HOME="$home" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=offscreen "$@" \
         sh -c 'cd "$HOME" && exec "$0"' "$program" 2>"$work/stderr" &
     pid=$!
-    sleep 4
+    sleep "$hold"
     kill -0 "$pid" 2>/dev/null || fail "the program ended by itself: $(cat "$work/stderr")"
     kill -TERM "$pid"
     i=0
@@ -76,6 +76,7 @@ run() { # program, extra environment assignments...
     wait "$pid" || rc=$?
     [ "$rc" -eq 0 ] || fail "the program ended with $rc: $(cat "$work/stderr")"
 }
+hold=4 # seconds a run lasts before SIGTERM
 crlf() { printf '%s\r\n' "$@"; }
 ini=$home/.config/qvrutl/qvrutl.INI
 
@@ -103,12 +104,14 @@ Xvfb :97 -ac -screen 0 1024x768x24 >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
 type_level() {
-    sleep 3
-    wid=$(DISPLAY=:97 xdotool search --name "QVR Utility" | head -n 1)
+    wid=$(DISPLAY=:97 timeout 20 xdotool search --sync --name "QVR Utility" | head -n 1)
+    sleep 1
     DISPLAY=:97 xdotool windowfocus --sync "$wid" key ctrl+Home Right Right Right Right Right F2 4 2 Return
 }
 type_level &
+hold=12
 run "$root/usr/bin/qvrutl" DISPLAY=:97 QT_QPA_PLATFORM=xcb
+hold=4
 history=$home/.local/share/qvrutl/history.sqlite
 recorded=$(python3 -c 'import sqlite3,sys; print(sqlite3.connect(sys.argv[1]).execute(
     "SELECT kind, field, new_value FROM entries").fetchall())' "$history") || fail "no history at $history"
