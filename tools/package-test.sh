@@ -102,14 +102,20 @@ run "$root/usr/bin/qvrutl" XDG_CONFIG_HOME="$home/xdg"
 # xdotool) is recorded in the user's data folder.
 Xvfb :97 -ac -screen 0 1024x768x24 >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
+i=0
+until DISPLAY=:97 xdotool getmouselocation >/dev/null 2>&1; do
+    i=$((i + 1))
+    [ "$i" -le 40 ] || fail "the X server for the typing run did not start"
+    sleep 0.25
+done
 type_level() {
-    wid=$(DISPLAY=:97 timeout 20 xdotool search --sync --name "QVR Utility" | head -n 1)
+    wid=$(DISPLAY=:97 timeout 30 xdotool search --sync --name "QVR Utility" | head -n 1)
     sleep 1
     DISPLAY=:97 xdotool windowfocus --sync "$wid" key ctrl+Home Right Right Right Right Right F2 4 2 Return
 }
 type_level &
-hold=12
+hold=15
 run "$root/usr/bin/qvrutl" DISPLAY=:97 QT_QPA_PLATFORM=xcb
 hold=4
 history=$home/.local/share/qvrutl/history.sqlite
