@@ -24,10 +24,9 @@ install(TARGETS qvrsound LIBRARY DESTINATION lib/qvrutl PERMISSIONS ${QVR_MODULE
 install(TARGETS qvrhistory LIBRARY DESTINATION lib/qvrutl PERMISSIONS ${QVR_MODULE_PERMISSIONS} COMPONENT system)
 install(FILES examples/qvrutl.pd3 examples/defhead.htm
         DESTINATION ${CMAKE_INSTALL_DATADIR}/qvrutl/examples COMPONENT system)
-install(FILES data/qvrutl.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT system)
-install(FILES data/org.example.qvrutl.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
-        COMPONENT system)
-install(FILES data/qvrutl.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages COMPONENT system)
+install(FILES data/${QVR_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT system)
+install(FILES data/${QVR_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT system)
+install(FILES data/${QVR_APP_ID}.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages COMPONENT system)
 install(FILES src/gui/app/qvrutl.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         COMPONENT system)
 foreach(size ${QVR_ICON_SIZES})
@@ -59,7 +58,7 @@ install(TARGETS qvrsound qvrhistory LIBRARY DESTINATION lib/qvrutl PERMISSIONS $
 install(FILES examples/qvrutl.pd3 examples/defhead.htm DESTINATION examples
         COMPONENT portable EXCLUDE_FROM_ALL)
 install(FILES examples/defhead.htm LICENSE DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
-install(FILES data/qvrutl.desktop DESTINATION share/applications COMPONENT portable EXCLUDE_FROM_ALL)
+install(FILES data/${QVR_APP_ID}.desktop DESTINATION share/applications COMPONENT portable EXCLUDE_FROM_ALL)
 install(FILES src/gui/app/qvrutl.svg DESTINATION share/icons/hicolor/scalable/apps
         COMPONENT portable EXCLUDE_FROM_ALL)
 foreach(size ${QVR_ICON_SIZES})
@@ -98,10 +97,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://example.org/qvrutl/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so the binary's own libraries do not name them: the window
-# system plugin, the sound back-end (GStreamer with its PulseAudio output), the
-# Japanese font and Qt's own translations.
+# system plugins (X11 and Wayland), the sound back-end (GStreamer with its
+# PulseAudio output), the Japanese font and Qt's own translations.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, qt6-image-formats-plugins, gstreamer1.0-plugins-base, gstreamer1.0-pulseaudio, fonts-noto-cjk, qt6-translations-l10n")
+    "qt6-qpa-plugins, qt6-wayland, qt6-image-formats-plugins, gstreamer1.0-plugins-base, gstreamer1.0-pulseaudio, fonts-noto-cjk, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_QVR_BUILD_DIR ${PROJECT_BINARY_DIR})

@@ -2,14 +2,17 @@
 # Builds the Debian package and tries it the way it will live: its files and
 # their metadata, lintian, and the extracted program run twice by an unprivileged
 # user from a root-owned folder, which must close in order and remember its
-# settings in the user's configuration folder.
+# settings in the user's configuration folder; then the package installed with
+# apt-get as a user installs it, its program given a roster file, and purged.
 set -eu
 cd "$(dirname "$0")/.."
+app_id=$(sed -n 's/^set(QVR_APP_ID \(.*\))$/\1/p' CMakeLists.txt)
 deb=$(sh tools/package.sh | tail -n 1)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"
 root=$work/root
+. tools/close-after-a-while.sh
 fail() {
     echo "package test: $*" >&2
     exit 1
@@ -17,8 +20,8 @@ fail() {
 
 dpkg-deb -x "$deb" "$root"
 for f in bin/qvrutl lib/qvrutl/qvrsound.so lib/qvrutl/qvrhistory.so share/qvrutl/examples/qvrutl.pd3 share/qvrutl/examples/defhead.htm \
-    share/applications/qvrutl.desktop share/metainfo/org.example.qvrutl.metainfo.xml \
-    share/mime/packages/qvrutl.xml share/icons/hicolor/scalable/apps/qvrutl.svg \
+    "share/applications/$app_id.desktop" "share/metainfo/$app_id.metainfo.xml" \
+    "share/mime/packages/$app_id.xml" share/icons/hicolor/scalable/apps/qvrutl.svg \
     share/icons/hicolor/48x48/apps/qvrutl.png share/icons/hicolor/128x128/apps/qvrutl.png \
     share/icons/hicolor/256x256/apps/qvrutl.png share/man/man1/qvrutl.1.gz \
     share/doc/qvrutl/copyright share/doc/qvrutl/changelog.Debian.gz share/doc/qvrutl/README.md; do
@@ -31,21 +34,27 @@ for f in bin/qvrutl lib/qvrutl/qvrsound.so lib/qvrutl/qvrhistory.so; do
     file -b "$root/usr/$f" | grep -q ', stripped' || fail "/usr/$f not stripped"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in libqt6widgets6 libqt6multimedia6 libqt6charts6 libsqlite3-0 qt6-qpa-plugins gstreamer1.0-plugins-base fonts-noto-cjk \
+for p in libqt6widgets6 libqt6multimedia6 libqt6charts6 libsqlite3-0 qt6-qpa-plugins qt6-wayland gstreamer1.0-plugins-base fonts-noto-cjk \
     qt6-translations-l10n; do
     echo "$depends" | grep -q "$p" || fail "Depends lacks $p: $depends"
 done
 
-desktop-file-validate "$root/usr/share/applications/qvrutl.desktop"
-appstreamcli validate --no-net "$root/usr/share/metainfo/org.example.qvrutl.metainfo.xml"
+desktop="$root/usr/share/applications/$app_id.desktop"
+desktop-file-validate "$desktop"
+# A file manager hands the clicked file to the program.
+grep -qx 'Exec=qvrutl %f' "$desktop" || fail "the desktop entry does not pass the file: $(grep Exec "$desktop")"
+appstreamcli validate --no-net "$root/usr/share/metainfo/$app_id.metainfo.xml"
+grep -q "<id>$app_id</id>" "$root/usr/share/metainfo/$app_id.metainfo.xml" || fail "the metainfo has another ID"
 # The MIME types as the desktop sees them once the database is built.
 mkdir -p "$work/mime/packages"
-cp "$root/usr/share/mime/packages/qvrutl.xml" "$work/mime/packages/"
+cp "$root/usr/share/mime/packages/$app_id.xml" "$work/mime/packages/"
 update-mime-database "$work/mime" >/dev/null 2>&1
 grep -q 'application/x-qvrutl-roster:\*\.pd3' "$work/mime/globs2" || fail "no glob for .pd3"
 grep -q 'application/x-qvrutl-roster-v2:\*\.pd2' "$work/mime/globs2" || fail "no glob for .pd2"
 grep -q '^application/x-qvrutl-roster$' "$work/mime/types" || fail "no roster type"
-lintian --fail-on error "$deb" || fail "lintian reports errors"
+lintian --fail-on error "$deb" >"$work/lintian" || fail "lintian reports errors: $(cat "$work/lintian")"
+cat "$work/lintian"
+! grep -q desktop-mime-but-no-exec-code "$work/lintian" || fail "lintian: the desktop entry takes no file"
 
 # Two runs as nobody, offscreen, HOME in the temporary folder. SIGTERM closes the
 # program as its close box does; a run that does not end shows a message box
@@ -53,28 +62,14 @@ lintian --fail-on error "$deb" || fail "lintian reports errors"
 home=$work/home
 install -d -o nobody -g nogroup -m 700 "$home" "$work/run"
 cp "$root/usr/share/qvrutl/examples/qvrutl.pd3" "$home/saved.pd3"
+file="" # a file to name on the command line
 run() { # program, extra environment assignments...
     program=$1
     shift
     setpriv --reuid=nobody --regid=nogroup --clear-groups --reset-env \
         env HOME="$home" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=offscreen "$@" \
-        sh -c 'cd "$HOME" && exec "$0"' "$program" 2>"$work/stderr" &
-    pid=$!
-    sleep "$hold"
-    kill -0 "$pid" 2>/dev/null || fail "the program ended by itself: $(cat "$work/stderr")"
-    kill -TERM "$pid"
-    i=0
-    while kill -0 "$pid" 2>/dev/null; do
-        i=$((i + 1))
-        if [ "$i" -gt 40 ]; then
-            kill -KILL "$pid"
-            fail "the program did not close (a message box?): $(cat "$work/stderr")"
-        fi
-        sleep 0.25
-    done
-    rc=0
-    wait "$pid" || rc=$?
-    [ "$rc" -eq 0 ] || fail "the program ended with $rc: $(cat "$work/stderr")"
+        sh -c 'cd "$HOME" && exec "$0" ${1:+"$1"}' "$program" "$file" 2>"$work/stderr" &
+    close_after_a_while $! "$work/stderr" "$hold"
 }
 hold=4 # seconds a run lasts before SIGTERM
 crlf() { printf '%s\r\n' "$@"; }
@@ -124,6 +119,26 @@ recorded=$(python3 -c 'import sqlite3,sys; print(sqlite3.connect(sys.argv[1]).ex
 # The settings of the run before left the EP1 view: 42 is the time of its C1.
 [ "$recorded" = "[(1, 0, 42)]" ] || fail "the history holds $recorded, not the time typed"
 kill "$xvfb"
+
+# Installed as a user installs it, the program opens the roster it is given as a
+# file manager gives it (a refused one would leave an error report open, and the
+# program would not close); the next start still opens the file saved last.
+installed=$(dpkg-query -W -f='${Status}' qvrutl 2>/dev/null || true)
+apt_wait="-o DPkg::Lock::Timeout=600"
+# shellcheck disable=SC2086
+DEBIAN_FRONTEND=noninteractive apt-get $apt_wait install -y -qq "$deb" >"$work/apt" 2>&1 ||
+    fail "apt-get install failed: $(cat "$work/apt")"
+cp "$home/saved.pd3" "$home/given.pd3"
+cp "$work/expected" "$ini"
+file=given.pd3
+run /usr/bin/qvrutl
+file=""
+cmp "$ini" "$work/expected" || fail "opening a given file changed the settings: $(cat -A "$ini")"
+case $installed in
+*"install ok installed"*) ;;
+# shellcheck disable=SC2086
+*) DEBIAN_FRONTEND=noninteractive apt-get $apt_wait purge -y -qq qvrutl >/dev/null 2>&1 ;;
+esac
 
 # The portable folder, unpacked by its user, keeps its settings beside the
 # program, with the bytes it always wrote, and leaves the user's folder alone.

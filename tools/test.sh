@@ -1,9 +1,10 @@
 #!/bin/sh
 # Installs what is missing, builds the program and every test, and runs them:
-# the suite, the style check (format, layers, clang-tidy), the Debian package
-# built and tried as an installed program, short fuzz runs of the file readers, a
-# brief benchmark run so the benchmarks keep working, and the suite again under
-# the address and undefined-behaviour sanitizers.
+# the suite, the style check (format, layers, clang-tidy), the program as a
+# native Wayland client, the Debian package built and tried as an installed
+# program, short fuzz runs of the file readers, a brief benchmark run so the
+# benchmarks keep working, and the suite again under the address and
+# undefined-behaviour sanitizers.
 set -eu
 cd "$(dirname "$0")/.."
 sh tools/install-deps.sh
@@ -16,6 +17,8 @@ cmake --build --preset debug
 ctest --preset debug -j3
 
 sh tools/check-style.sh
+
+sh tools/wayland-test.sh build/debug/qvrutl
 
 sh tools/package-test.sh
 

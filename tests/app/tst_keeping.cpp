@@ -3,8 +3,8 @@
 // the file dialog offers, and closing keeps unsaved changes as a recovery copy.
 
 #include "common/formfixture.h"
+#include "common/ver2file.h"
 #include "interchange/tform3.h"
-#include "interchange/ver2import.h"
 #include "roster/rosterfile.h"
 
 #include <QAction>
@@ -61,18 +61,6 @@ const std::map<QString, FileCommand> FILE_MENU = {
     {"Export-HTML", {"N2", "HTML(*.htm)|*.htm"}},
     {"Export-XML", {"Exit1", "XML(*.xml)|*.xml"}},
 };
-
-// A version-2 file with one character.
-void writeVer2(const QString& path)
-{
-    QByteArray bytes(int(VER2_SLOT_SIZE * VER2_SLOT_COUNT), '\0');
-    for (std::size_t s = 0; s < VER2_SLOT_COUNT; ++s)
-        bytes.replace(int(s * VER2_SLOT_SIZE), 4, "name");
-    bytes.replace(0, 4, QByteArray("Old\0", 4));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // What an editor still open at closing holds, as it should reach the roster.
 using StillTyped = std::function<void(Roster&)>;

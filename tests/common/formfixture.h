@@ -17,6 +17,7 @@
 #include <QTest>
 #include <memory>
 #include <optional>
+#include <string>
 
 class FormFixture {
 public:
@@ -32,6 +33,7 @@ public:
         qvr::setErrorReportHook([this](const QString& text) { reports << text; });
         qvr::OpenDialog::setHook([this](const qvr::OpenDialog& d) -> std::optional<QString> {
             dialogFilters << d.filter;
+            dialogNames << d.fileName;
             if (answers.isEmpty())
                 return std::nullopt;
             const QString answer = answers.takeFirst();
@@ -73,9 +75,9 @@ public:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    TForm1& start()
+    TForm1& start(const std::string& startFile = {})
     {
-        form = std::make_unique<TForm1>();
+        form = std::make_unique<TForm1>(startFile);
         Form1 = form.get();
         form->show();
         QApplication::setActiveWindow(form.get());
@@ -100,6 +102,7 @@ public:
     static inline const QString ENTER = QStringLiteral("<Enter>");
     QStringList answers; // what the file dialog "chooses", in order
     QStringList dialogFilters; // the filters it was shown with
+    QStringList dialogNames; // the names it opened on
 
 private:
     QString oldDir_;

@@ -18,19 +18,6 @@ namespace {
 constexpr std::size_t STAMP_SIZE = 19; // "2026-12-09_14-03-22"
 constexpr std::string_view EXTENSION = ".pd3";
 
-bool makeFolders(const std::string& folder)
-{
-    for (std::size_t at = 1; at <= folder.size(); ++at) {
-        if (at != folder.size() && folder[at] != '/')
-            continue;
-        const std::string part = folder.substr(0, at);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-    }
-    struct stat st { };
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 bool exists(const std::string& path)
 {
     struct stat st { };
@@ -99,6 +86,21 @@ std::string recoveryFolder()
     if (home && home[0] == '/')
         return std::string(home) + "/.local/state/qvrutl/recovery";
     return {};
+}
+
+bool makeFolders(const std::string& folder)
+{
+    if (folder.empty())
+        return false;
+    for (std::size_t at = 1; at <= folder.size(); ++at) {
+        if (at != folder.size() && folder[at] != '/')
+            continue;
+        const std::string part = folder.substr(0, at);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    struct stat st { };
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string recoveryFileName(std::time_t when)

@@ -16,6 +16,10 @@ constexpr std::size_t RECOVERY_KEEP = 20;
 // XDG_STATE_HOME is unset or not absolute; empty when neither gives a folder.
 std::string recoveryFolder();
 
+// Makes the folder and the missing folders above it (for the user alone); false
+// when there is no folder by that name afterwards.
+bool makeFolders(const std::string& folder);
+
 // "2026-12-09_14-03-22.pd3" for that local time.
 std::string recoveryFileName(std::time_t when);
 

@@ -1,10 +1,12 @@
 #include "app/program.h"
 
+#include "app/commandline.h"
 #include "app/tform1.h"
 #include "interchange/tform3.h"
 #include "platform/cp932.h"
 #include "platform/error.h"
 #include "platform/errorreport.h"
+#include "platform/qtext.h"
 #include "subtool/tform2.h"
 
 #include <QApplication>
@@ -20,6 +22,7 @@
 #include <algorithm>
 #include <array>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <map>
 #include <unistd.h>
@@ -126,18 +129,27 @@ QIcon programIcon()
 
 int runProgram(int argc, char** argv, const MainWindowHook& onMainWindow)
 {
+    const CommandLine line = parseCommandLine(argumentList(argc, argv));
+    if (line.exitCode) {
+        std::fputs(line.text.toLocal8Bit().constData(), *line.exitCode == 0 ? stdout : stderr);
+        return *line.exitCode;
+    }
+    const std::string startFile = toNativePath(line.file);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qvrutl"));
+    // Wayland shells find the desktop entry, and so the icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QVR_APP_ID));
     QApplication::setWindowIcon(programIcon());
     loadToolkitTranslations(app);
     closeOnTerminateSignal(app);
     // Closing the main window ends the program, however many tool windows are open.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    guard([&onMainWindow] {
+    guard([&onMainWindow, &startFile] {
         if (!cp932::available())
             throw Error("code page 932 conversion is not available on this system (iconv CP932)");
-        Form1 = new TForm1();
+        Form1 = new TForm1(startFile);
         Form2 = new TForm2(Form1->soundfile);
         Form2->placeBeside(Form1);
         Form2->show();

@@ -14,7 +14,9 @@ using MainWindowHook = std::function<void(TForm1&)>;
 // The window icon of every window, in the sizes of data/icons.
 QIcon programIcon();
 
-// The start-up sequence, the message loop and the orderly end; returns 0 always.
+// The command line, the start-up sequence, the message loop and the orderly end.
+// Returns 0, or before any window with --help and --version (0) or a wrong
+// command line (2).
 int runProgram(int argc, char** argv, const MainWindowHook& onMainWindow = {});
 
 } // namespace qvr

@@ -69,7 +69,7 @@ QFrame* panel(QWidget* parent, const char* name)
 
 } // namespace
 
-TForm1::TForm1()
+TForm1::TForm1(const std::string& startFile)
 {
     // 1. the window and its controls
     buildLayout();
@@ -91,10 +91,8 @@ TForm1::TForm1()
     // 4. settings
     readSettings();
 
-    // 7. the last roster file; missing is the normal first run and stays silent,
-    // a damaged one is reported and the start-up roster stays
-    if (!lastfile.empty())
-        guard([this] { loadRoster(lastfile, false); });
+    // 7. the roster file named on the command line, else the last saved one
+    openStartFiles(startFile);
 
     // 8. column widths of the 18 designed columns
     const auto widthRow = static_cast<std::size_t>(dispmodeOf(viewModeFrom(dispmode)));
@@ -116,6 +114,7 @@ void TForm1::buildLayout()
     setWindowTitle(QStringLiteral("QVR Utility ver3"));
     setFont(mainWindowFont());
     resize(880, 413);
+    setAcceptDrops(true);
 
     auto* central = named(new QWidget(this), "Form1Client");
     auto* outer = new QVBoxLayout(central);
@@ -275,7 +274,7 @@ void TForm1::buildMenu()
     auto addMenu = [this](const char* name, const char* caption, std::initializer_list<Entry> entries) {
         QMenu* menu = named(MainMenu1->addMenu(QString::fromLatin1(caption)), name);
         for (const Entry& e : entries) {
-            QAction* a = menu->addAction(QString::fromLatin1(e.caption));
+            QAction* a = menu->addAction(QString::fromUtf8(e.caption));
             a->setObjectName(QString::fromLatin1(e.name));
             a->setShortcut(e.shortcut);
             if (e.handler)
@@ -286,7 +285,8 @@ void TForm1::buildMenu()
         {{"Load1", "Load", &TForm1::Load1Click, QKeySequence(Qt::CTRL | Qt::Key_O)},
             {"Save1", "Save", &TForm1::Save1Click, QKeySequence(Qt::CTRL | Qt::Key_S)}, {"N1", "-----", nullptr},
             {"Import1", "Import-Ver2", &TForm1::Import1Click}, {"Export1", "Export-CVS", &TForm1::Export1Click},
-            {"N2", "Export-HTML", &TForm1::N2Click}, {"Exit1", "Export-XML", &TForm1::Exit1Click}});
+            {"N2", "Export-HTML", &TForm1::N2Click}, {"Exit1", "Export-XML", &TForm1::Exit1Click},
+            {"N3", "-----", nullptr}, {"Recovery1", "Recovery copies…", &TForm1::RecoveryCopies1Click}});
     addMenu("Option1", "&Option", {{"Version1", "Option", &TForm1::Version1Click}});
 }
 

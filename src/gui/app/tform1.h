@@ -26,6 +26,9 @@ class QSplitter;
 class QTabBar;
 class QToolButton;
 class QButtonGroup;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 
 namespace qvr {
 class CellEditors;
@@ -39,7 +42,9 @@ class RosterTable;
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    TForm1();
+    // startFile: a file named on the command line. A roster file is loaded instead
+    // of the one saved last, a version-2 file is imported into that one.
+    explicit TForm1(const std::string& startFile = {});
     ~TForm1() override;
 
     // --- the document, and its state under the names the other windows use ---
@@ -157,6 +162,11 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // One roster or version-2 file dropped on the window is opened as "Load" or
+    // "Import-Ver2" would; any other drag is refused.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildLayout();
@@ -166,6 +176,10 @@ private:
     void storePendingMemo();
     void connectHistory();
     void openHistory();
+    void openStartFiles(const std::string& startFile);
+    void openFile(const std::string& path);
+    void importVer2File(const std::string& path, bool reportMissing);
+    void RecoveryCopies1Click();
     qvr::Roster* sheet() { return sheets[static_cast<std::size_t>(cursheet)]; }
     const qvr::Roster* sheet() const { return sheets[static_cast<std::size_t>(cursheet)]; }
 
