@@ -106,7 +106,9 @@ private slots:
     {
         QRandomGenerator rng(2212);
         std::vector<std::int64_t> told;
-        for (int trial = 0; trial < 40; ++trial) {
+        // 40 kills at least, and on until the children have told 40 keys (a loaded
+        // machine syncs slowly).
+        for (int trial = 0; trial < 400 && (trial < 40 || told.size() < 40); ++trial) {
             int pipeEnds[2];
             QVERIFY(::pipe(pipeEnds) == 0);
             const pid_t child = ::fork();
@@ -130,7 +132,7 @@ private slots:
                 told.push_back(key);
             ::close(pipeEnds[0]);
         }
-        QVERIFY2(told.size() > 40, "the children recorded next to nothing");
+        QVERIFY2(told.size() >= 40, "the children recorded next to nothing");
         HistoryStore after(path());
         const auto kept = after.entriesOf("K");
         std::vector<std::int64_t> keys;
