@@ -20,6 +20,8 @@ install(CODE "
 # folder; a module, not a library of the system's, so it is not executable.
 set(QVR_MODULE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(TARGETS qvrsound LIBRARY DESTINATION lib/qvrutl PERMISSIONS ${QVR_MODULE_PERMISSIONS} COMPONENT system)
+# The history window's chart module, the same way.
+install(TARGETS qvrhistory LIBRARY DESTINATION lib/qvrutl PERMISSIONS ${QVR_MODULE_PERMISSIONS} COMPONENT system)
 install(FILES examples/qvrutl.pd3 examples/defhead.htm
         DESTINATION ${CMAKE_INSTALL_DATADIR}/qvrutl/examples COMPONENT system)
 install(FILES data/${QVR_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT system)
@@ -50,8 +52,8 @@ install(FILES data/debian/copyright README.md ${QVR_GZIPPED}/changelog.Debian.gz
 # ---- Portable folder: the program at the top, so qvrutl.INI is created beside it ----
 # Left out of a plain cmake --install; cmake --install --component portable gives it.
 install(TARGETS qvrutl RUNTIME DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
-# Found by the program as lib/qvrutl/qvrsound.so beside itself.
-install(TARGETS qvrsound LIBRARY DESTINATION lib/qvrutl PERMISSIONS ${QVR_MODULE_PERMISSIONS}
+# Found by the program as lib/qvrutl/qvrsound.so and qvrhistory.so beside itself.
+install(TARGETS qvrsound qvrhistory LIBRARY DESTINATION lib/qvrutl PERMISSIONS ${QVR_MODULE_PERMISSIONS}
         COMPONENT portable EXCLUDE_FROM_ALL)
 install(FILES examples/qvrutl.pd3 examples/defhead.htm DESTINATION examples
         COMPONENT portable EXCLUDE_FROM_ALL)
@@ -82,8 +84,10 @@ status values, the clear times of the stages of two episodes with their
 totals, two flags and a memo. The fastest time of every stage is marked
 and shown in a strip of best times. Rosters are saved to roster files
 (.pd3), old version-2 files (.pd2) can be imported, and the roster can be
-exported as comma-separated text, HTML or XML. A small tool window holds a
-repeating countdown timer with an alarm sound and a section-ID checker.")
+exported as comma-separated text, HTML or XML. Every value entered is kept
+in a history, shown per character as a chart and a table. A small tool
+window holds a repeating countdown timer with an alarm sound and a
+section-ID checker.")
 
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${QVR_DEB_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)

@@ -6,7 +6,7 @@ set -eu
 cd "$(dirname "$0")/.."
 build=${BENCH_BUILD:-build/debug}
 export QT_QPA_PLATFORM=offscreen
-for b in bench_core bench_grid bench_startup; do
+for b in bench_core bench_grid bench_startup bench_history; do
     if [ -x "$build/bench/$b" ]; then
         echo "== $b"
         "$build/bench/$b" --benchmark_min_time=0.01 > "$build/bench/$b.smoke.txt" 2>&1 ||

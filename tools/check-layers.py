@@ -16,10 +16,12 @@ ORDER = [
     "core/settings",
     "core/interchange",
     "core/subtool",
+    "core/history",
     "gui/platform",
     "gui/view",
     "gui/interchange",
     "gui/subtool",
+    "gui/history",
     "gui/app",
 ]
 

@@ -1,9 +1,9 @@
 # Sourced by the scripts that try the started program (they define fail()).
-# close_after_a_while PID STDERR_FILE: lets the program run for 4 s, then closes
-# it by SIGTERM as the end of a session does. Fails when it ended by itself, did
+# close_after_a_while PID STDERR_FILE [SECONDS]: lets the program run for SECONDS
+# (4 unless given), then closes it by SIGTERM as the end of a session does. Fails when it ended by itself, did
 # not close (an error report that nobody answers) or ended with a status not 0.
 close_after_a_while() {
-    sleep 4
+    sleep "${3:-4}"
     kill -0 "$1" 2>/dev/null || fail "the program ended by itself: $(cat "$2")"
     kill -TERM "$1"
     i=0

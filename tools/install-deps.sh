@@ -3,8 +3,8 @@
 set -eu
 
 packages="cmake ninja-build g++ clang clang-format clang-tidy libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools
-qt6-base-private-dev qt6-multimedia-dev qt6-qpa-plugins qt6-wayland weston libgl-dev libbenchmark-dev fonts-noto-cjk fonts-liberation fonts-liberation2 fonts-dejavu-core
-xvfb xauth x11-apps imagemagick libxml2-utils python3 sox qt6-translations-l10n
+qt6-base-private-dev qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev libsqlite3-dev qt6-qpa-plugins qt6-wayland weston libgl-dev libbenchmark-dev fonts-noto-cjk fonts-liberation fonts-liberation2 fonts-dejavu-core
+xvfb xauth x11-apps xdotool imagemagick libxml2-utils python3 sox qt6-translations-l10n
 dpkg-dev lintian desktop-file-utils appstream shared-mime-info file"
 
 missing=""

@@ -19,7 +19,7 @@ fail() {
 }
 
 dpkg-deb -x "$deb" "$root"
-for f in bin/qvrutl lib/qvrutl/qvrsound.so share/qvrutl/examples/qvrutl.pd3 share/qvrutl/examples/defhead.htm \
+for f in bin/qvrutl lib/qvrutl/qvrsound.so lib/qvrutl/qvrhistory.so share/qvrutl/examples/qvrutl.pd3 share/qvrutl/examples/defhead.htm \
     "share/applications/$app_id.desktop" "share/metainfo/$app_id.metainfo.xml" \
     "share/mime/packages/$app_id.xml" share/icons/hicolor/scalable/apps/qvrutl.svg \
     share/icons/hicolor/48x48/apps/qvrutl.png share/icons/hicolor/128x128/apps/qvrutl.png \
@@ -30,11 +30,11 @@ done
 extra=$(cd "$root" && find . -mindepth 1 ! -path './usr' ! -path './usr/bin*' ! -path './usr/share*' \
     ! -path './usr/lib' ! -path './usr/lib/qvrutl*')
 [ -z "$extra" ] || fail "files outside /usr/bin, /usr/lib/qvrutl and /usr/share: $extra"
-for f in bin/qvrutl lib/qvrutl/qvrsound.so; do
+for f in bin/qvrutl lib/qvrutl/qvrsound.so lib/qvrutl/qvrhistory.so; do
     file -b "$root/usr/$f" | grep -q ', stripped' || fail "/usr/$f not stripped"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins qt6-wayland gstreamer1.0-plugins-base fonts-noto-cjk fonts-liberation \
+for p in libqt6widgets6 libqt6multimedia6 libqt6charts6 libsqlite3-0 qt6-qpa-plugins qt6-wayland gstreamer1.0-plugins-base fonts-noto-cjk fonts-liberation \
     qt6-translations-l10n; do
     echo "$depends" | grep -q "$p" || fail "Depends lacks $p: $depends"
 done
@@ -69,8 +69,9 @@ run() { # program, extra environment assignments...
     setpriv --reuid=nobody --regid=nogroup --clear-groups --reset-env \
         env HOME="$home" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=offscreen "$@" \
         sh -c 'cd "$HOME" && exec "$0" ${1:+"$1"}' "$program" "$file" 2>"$work/stderr" &
-    close_after_a_while $! "$work/stderr"
+    close_after_a_while $! "$work/stderr" "$hold"
 }
+hold=4 # seconds a run lasts before SIGTERM
 crlf() { printf '%s\r\n' "$@"; }
 ini=$home/.config/qvrutl/qvrutl.INI
 
@@ -91,6 +92,33 @@ cmp "$ini" "$work/expected" || fail "second start forgot settings: $(cat -A "$in
 
 run "$root/usr/bin/qvrutl" XDG_CONFIG_HOME="$home/xdg"
 [ -f "$home/xdg/qvrutl/qvrutl.INI" ] || fail "no settings under XDG_CONFIG_HOME"
+
+# A time typed into the grid as a user would (on a screen of its own, keys from
+# xdotool) is recorded in the user's data folder.
+Xvfb :97 -ac -screen 0 1024x768x24 >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
+i=0
+until DISPLAY=:97 xdotool getmouselocation >/dev/null 2>&1; do
+    i=$((i + 1))
+    [ "$i" -le 40 ] || fail "the X server for the typing run did not start"
+    sleep 0.25
+done
+type_level() {
+    wid=$(DISPLAY=:97 timeout 30 xdotool search --sync --name "QVR Utility" | head -n 1)
+    sleep 1
+    DISPLAY=:97 xdotool windowfocus --sync "$wid" key ctrl+Home Right Right Right Right Right F2 4 2 Return
+}
+type_level &
+hold=15
+run "$root/usr/bin/qvrutl" DISPLAY=:97 QT_QPA_PLATFORM=xcb
+hold=4
+history=$home/.local/share/qvrutl/history.sqlite
+recorded=$(python3 -c 'import sqlite3,sys; print(sqlite3.connect(sys.argv[1]).execute(
+    "SELECT kind, field, new_value FROM entries").fetchall())' "$history") || fail "no history at $history"
+# The settings of the run before left the EP1 view: 42 is the time of its C1.
+[ "$recorded" = "[(1, 0, 42)]" ] || fail "the history holds $recorded, not the time typed"
+kill "$xvfb"
 
 # Installed as a user installs it, the program opens the roster it is given as a
 # file manager gives it (a refused one would leave an error report open, and the
@@ -120,6 +148,7 @@ setpriv --reuid=nobody --regid=nogroup --clear-groups \
     tar -xzf build/package/qvrutl-*-Linux.tar.gz -C "$home"
 portable=$(echo "$home"/qvrutl-*-Linux)
 [ -f "$portable/lib/qvrutl/qvrsound.so" ] || fail "the portable folder lacks its sound module"
+[ -f "$portable/lib/qvrutl/qvrhistory.so" ] || fail "the portable folder lacks its chart module"
 run "$portable/qvrutl"
 crlf "[OPTION]" OutStatus=0 OutEP1Time=1 OutEP2Time=1 OutMemo=0 "" "[SYSTEM]" SFile=default.wav "" \
     "[LAST]" LastFile=qvrutl.pd3 DispMode=0 >"$work/expected"

@@ -51,8 +51,8 @@ struct Shown {
 
 Shown shown(TForm1& w)
 {
-    return {QByteArray::fromStdString(serializeRoster(w.rosterSheet.roster)), w.rosterSheet.best, w.PageControl1->tabText(0),
-        w.DrawGrid1->rowCount()};
+    return {QByteArray::fromStdString(serializeRoster(w.rosterSheet.roster)), w.rosterSheet.best,
+        w.PageControl1->tabText(0), w.DrawGrid1->rowCount()};
 }
 
 QAction* action(TForm1& w, const char* name) { return w.findChild<QAction*>(QString::fromLatin1(name)); }

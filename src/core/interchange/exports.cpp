@@ -150,9 +150,6 @@ void emitCsv(Sink& sink, const Roster& roster)
 
 // ---- HTML ----
 
-// The value columns of a view: the status values, or the stage times and the total.
-std::span<const Column> valueColumns(ViewMode view) { return viewColumns(view).columns.subspan(FirstValueColumn); }
-
 // An episode's times in the HTML export: when they are written and their classes.
 struct HtmlEpisode {
     bool ExportOptions::*shown;

@@ -15,6 +15,9 @@ bool available();
 // so damaged text still shows and never throws.
 std::u16string decode(std::string_view bytes);
 
+// Bytes to UTF-8, damaged bytes as U+FFFD (text files written in UTF-8).
+std::string toUtf8(std::string_view bytes);
+
 // UTF-16 to bytes; nothing when any character has no code page 932 form.
 std::optional<std::string> encode(std::u16string_view text);
 

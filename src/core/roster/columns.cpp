@@ -114,6 +114,8 @@ const Column* ViewColumns::at(int col) const
 
 const ViewColumns& viewColumns(ViewMode view) { return VIEWS[static_cast<std::size_t>(view)]; }
 
+std::span<const Column> valueColumns(ViewMode view) { return viewColumns(view).columns.subspan(FirstValueColumn); }
+
 int colwidth(ViewMode view, int col)
 {
     const Column* column = viewColumns(view).at(col);

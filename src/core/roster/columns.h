@@ -63,6 +63,8 @@ struct ViewColumns {
 };
 
 const ViewColumns& viewColumns(ViewMode view);
+// The value columns of a view: the status values, or the stage times and the total.
+std::span<const Column> valueColumns(ViewMode view);
 
 // The designed width of a column of the view; columns the view does not name
 // have the grid's default width.

@@ -3,6 +3,8 @@
 #include "platform/error.h"
 
 #include <algorithm>
+#include <cstring>
+#include <ctime>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -73,13 +75,29 @@ void RosterSheet::selectRow(int row)
     currentLoose_ = false;
 }
 
+void RosterSheet::journalValue(
+    RosterStep& step, ValueField field, std::int32_t oldValue, std::int32_t newValue, bool marked)
+{
+    if (!journal_)
+        return;
+    const ValueEntry entry{std::time(nullptr), std::string(currec->nameText()), currec->id, currec->wtype, field,
+        oldValue, newValue, marked};
+    const std::uint64_t token = journal_->committed(entry);
+    // A loose record's edit is no step, so nothing will take the entry back.
+    if (std::get<RecordEdit>(step.change).rec)
+        step.token = token;
+}
+
 void RosterSheet::setName(std::string_view bytes)
 {
     RosterStep step = recordStep(StepLabel::Kind::Name);
     const auto before = currec->name;
     currec->setName(bytes);
-    if (currec->name != before)
-        storeRecordStep(step);
+    if (currec->name == before)
+        return;
+    if (journal_)
+        journal_->renamed(std::string_view(before.data(), ::strnlen(before.data(), before.size())), currec->nameText());
+    storeRecordStep(step);
 }
 
 void RosterSheet::setStatus(std::size_t index, std::int32_t value)
@@ -87,7 +105,9 @@ void RosterSheet::setStatus(std::size_t index, std::int32_t value)
     if (currec->status.at(index) == value)
         return;
     RosterStep step = recordStep(StepLabel::Kind::Status, index);
+    const std::int32_t before = currec->status[index];
     currec->status[index] = value;
+    journalValue(step, {ValueField::Status, static_cast<int>(index)}, before, value, false);
     storeRecordStep(step);
 }
 
@@ -105,6 +125,13 @@ void RosterSheet::setStageTime(Episode episode, std::size_t stage, std::int32_t 
     times[stage] = seconds;
     times[shape.total()] = stageSum(*currec, shape);
     shape.bestPass(roster, best, &marked);
+    // Only another time counts: a mark gained or lost by the same time is no entry.
+    const std::uint32_t oldTime = timeMagnitude(before[stage]);
+    if (oldTime != timeMagnitude(seconds)) {
+        const auto kind = episode == Episode::One ? ValueField::Ep1 : ValueField::Ep2;
+        journalValue(
+            step, {kind, static_cast<int>(stage)}, static_cast<std::int32_t>(oldTime), seconds, times[stage] < 0);
+    }
     // Re-entering a best time gives it its mark back: no change of the record.
     const bool timesChanged = !std::equal(times.begin(), times.end(), before.begin());
     recordPass(step, timesChanged, marked, bestBefore);
@@ -234,14 +261,26 @@ void RosterSheet::moveRecordDown(int i)
     rowStep(StepLabel::Kind::MoveDown, i, RowExchange{i});
 }
 
+namespace {
+// The name of the record a step edits, empty for other steps.
+std::string editedName(const RosterStep& step)
+{
+    const auto* edit = std::get_if<RecordEdit>(&step.change);
+    return edit && edit->rec && step.label.kind == StepLabel::Kind::Name ? std::string(edit->rec->nameText())
+                                                                         : std::string();
+}
+} // namespace
+
 void RosterSheet::undo()
 {
     if (!history_.canUndo())
         return;
+    const std::string nameBefore = editedName(history_.nextUndo());
     RosterStep& step = history_.undo(parts());
     // Only an undone step holds the current record now: its edits make no step.
     if (step.holds(currec))
         currentLoose_ = true;
+    journalApplied(step, true, nameBefore);
     stepApplied(step);
 }
 
@@ -250,10 +289,24 @@ void RosterSheet::redo()
     if (!history_.canRedo())
         return;
     const bool bringsBack = currentLoose_ && retired_.empty() && history_.nextRedo().holds(currec);
+    const std::string nameBefore = editedName(history_.nextRedo());
     RosterStep& step = history_.redo(parts());
     if (bringsBack)
         currentLoose_ = false;
+    journalApplied(step, false, nameBefore);
     stepApplied(step);
+}
+
+void RosterSheet::journalApplied(const RosterStep& step, bool undone, const std::string& nameBefore)
+{
+    if (!journal_)
+        return;
+    if (step.token != 0)
+        undone ? journal_->withdrawn(step.token) : journal_->reinstated(step.token);
+    // A name step renames the entries back, or again.
+    const std::string nameAfter = editedName(step);
+    if (nameAfter != nameBefore)
+        journal_->renamed(nameBefore, nameAfter);
 }
 
 void RosterSheet::stepApplied(const RosterStep& step)

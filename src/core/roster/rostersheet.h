@@ -13,6 +13,7 @@
 #include "roster/rosterfile.h"
 #include "roster/rosterhistory.h"
 #include "roster/timevalue.h"
+#include "roster/valuejournal.h"
 
 namespace qvr {
 
@@ -30,6 +31,9 @@ public:
     explicit RosterSheet(std::size_t rowCount = 3);
 
     void setListener(Listener listener) { listener_ = std::move(listener); }
+    // Told of every status value and stage time an edit really changes, and of
+    // renames; null records nothing. Loads, imports and row operations are not told.
+    void setJournal(ValueJournal* journal) { journal_ = journal; }
 
     // --- reached by name from the windows and the tests ---
     Roster roster;
@@ -112,11 +116,16 @@ private:
         RosterStep& step, bool timesChanged, const std::vector<std::int32_t*>& marked, const BestTimes& bestBefore);
     void rowStep(StepLabel::Kind kind, int row, decltype(RosterStep::change) change);
     void stepApplied(const RosterStep& step);
+    // Tells the journal of a committed value; the step keeps its token.
+    void journalValue(RosterStep& step, ValueField field, std::int32_t oldValue, std::int32_t newValue, bool marked);
+    // Tells the journal that an undo or redo took back or brought back the step's commit.
+    void journalApplied(const RosterStep& step, bool undone, const std::string& nameBefore);
     // Keeps the current record alive when the steps that held it go.
     void keepCurrent(std::vector<RosterStep> dropped);
     SheetParts parts() { return {roster, deleted, best, loadedFile_}; }
 
     Listener listener_;
+    ValueJournal* journal_ = nullptr;
     RosterHistory history_;
     std::uint64_t savedPosition_ = 0; // the history's position at the last Load or Save
     std::string loadedFile_;

@@ -27,4 +27,12 @@ std::string chooseSettingsPath(const std::string& programPath, const std::string
     return configHome + "/qvrutl/qvrutl.INI";
 }
 
+std::string chooseHistoryPath(
+    const std::string& settingsPath, const std::string& programPath, const std::string& dataHome)
+{
+    if (settingsPath == settingsPathFor(programPath) || dataHome.empty())
+        return folderOf(programPath) + "/history.sqlite";
+    return dataHome + "/qvrutl/history.sqlite";
+}
+
 } // namespace qvr

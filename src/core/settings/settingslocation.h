@@ -14,4 +14,10 @@ namespace qvr {
 // <configHome>/qvrutl/qvrutl.INI, configHome being $XDG_CONFIG_HOME or ~/.config.
 std::string chooseSettingsPath(const std::string& programPath, const std::string& configHome);
 
+// Where the value history lives: beside the program when the settings file chosen
+// is the one beside it (the portable folder), else <dataHome>/qvrutl/history.sqlite,
+// dataHome being $XDG_DATA_HOME or ~/.local/share.
+std::string chooseHistoryPath(
+    const std::string& settingsPath, const std::string& programPath, const std::string& dataHome);
+
 } // namespace qvr

@@ -1,5 +1,8 @@
 #include "app/tform1.h"
 
+#include "history/historychart.h"
+#include "history/historystore.h"
+#include "history/historywindow.h"
 #include "platform/error.h"
 #include "platform/errorreport.h"
 #include "platform/filedialog.h"
@@ -25,6 +28,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <ctime>
@@ -75,6 +79,7 @@ TForm1::TForm1(const std::string& startFile)
     LBID = editors_->LBID;
     LBType = editors_->LBType;
     rosterSheet.setListener([this](RosterSheet::Change change, int row) { sheetChanged(change, row); });
+    connectHistory();
 
     // 4. settings
     readSettings();
@@ -96,7 +101,7 @@ TForm1::TForm1(const std::string& startFile)
     rosterSheet.recomputeBest();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { rosterSheet.setJournal(nullptr); }
 
 void TForm1::buildLayout()
 {
@@ -161,6 +166,10 @@ void TForm1::buildTopBar(QWidget* central)
     BtnTool->setGeometry(328, 0, 65, 25);
     BtnTool->setFocusPolicy(Qt::NoFocus);
     connectGuarded(BtnTool, &QPushButton::clicked, this, [this] { BtnToolClick(); });
+    historyButton_ = named(new QPushButton(QStringLiteral("History"), Panel1), "BtnHistory");
+    historyButton_->setGeometry(396, 0, 65, 25);
+    historyButton_->setFocusPolicy(Qt::NoFocus);
+    historyButton_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
 }
 
 void TForm1::buildToolButtons()
@@ -372,6 +381,38 @@ void TForm1::sheetChanged(RosterSheet::Change change, int /*row*/)
     if (change == RosterSheet::Change::Rows)
         showSheetName();
     followHistory();
+}
+
+// The history records every value committed; its file is opened at the first
+// commit or the first opening of the window, never at start-up.
+void TForm1::connectHistory()
+{
+    history_ = std::make_unique<HistoryStore>(programHistoryPath());
+    history_->setFaultReport([this](const std::string& message) {
+        // Told inside a commit: the report waits until the commit has returned.
+        QTimer::singleShot(0, this, [text = QString::fromStdString(message)] { showErrorReport(text); });
+    });
+    history_->setListener([this] {
+        if (historyWindow_)
+            historyWindow_->follow();
+    });
+    rosterSheet.setJournal(history_.get());
+    connectGuarded(historyButton_, &QPushButton::clicked, this, [this] { openHistory(); });
+}
+
+void TForm1::openHistory()
+{
+    if (!historyWindow_) {
+        historyWindow_ = new HistoryWindow(
+            rosterSheet, *history_, *OpenDialog1, [this] { return viewMode(); }, programModulePath(HISTORY_CHART_FILE),
+            this);
+        const auto follow = [this] { historyWindow_->follow(); };
+        connect(DrawGrid1, &DrawGrid::mouseDown, historyWindow_, follow);
+        connect(viewButtons, &QButtonGroup::buttonToggled, historyWindow_, follow);
+    }
+    historyWindow_->show();
+    historyWindow_->raise();
+    historyWindow_->activateWindow();
 }
 
 void TForm1::keepUnsavedRoster()

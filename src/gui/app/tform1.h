@@ -4,6 +4,7 @@
 // tests reach the document through Form1's rosterSheet.
 
 #include <QMainWindow>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ class QDropEvent;
 
 namespace qvr {
 class CellEditors;
+class HistoryStore;
+class HistoryWindow;
 class DrawGrid;
 class OpenDialog;
 class RosterTable;
@@ -189,11 +192,18 @@ private:
     QMenu* PopupMenu1 = nullptr;
     QButtonGroup* viewButtons = nullptr;
 
+    // --- the history ---
+    void connectHistory();
+    void openHistory();
+
     qvr::RosterTable* table_ = nullptr;
     qvr::CellEditors* editors_ = nullptr;
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
     qreal pictureRatio_ = 0; // the ratio ImageList1 and the strip picture were made at
+    QPushButton* historyButton_ = nullptr;
+    std::unique_ptr<qvr::HistoryStore> history_; // opened at its first use
+    qvr::HistoryWindow* historyWindow_ = nullptr; // made at the first opening
 };
 
 extern TForm1* Form1;

@@ -1,23 +1,16 @@
 #include "platform/alarm.h"
 
+#include "platform/programpath.h"
 #include "platform/qtext.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QLibrary>
 
 namespace qvr {
 
-QString soundModulePathFor(const QString& programDir)
-{
-    const QDir dir(programDir);
-    const QString beside = dir.filePath(QStringLiteral("lib/qvrutl/") + QLatin1String(SOUND_MODULE_FILE));
-    const QString installed = dir.filePath(QStringLiteral("../lib/qvrutl/") + QLatin1String(SOUND_MODULE_FILE));
-    return QDir::cleanPath(QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside : installed);
-}
+QString soundModulePathFor(const QString& programDir) { return modulePathFor(programDir, SOUND_MODULE_FILE); }
 
-std::string soundModulePath() { return toNativePath(soundModulePathFor(QCoreApplication::applicationDirPath())); }
+std::string soundModulePath() { return toNativePath(programModulePath(SOUND_MODULE_FILE)); }
 
 LazySoundAlarmPlayer::LazySoundAlarmPlayer(std::string modulePath) : modulePath_(std::move(modulePath)) { }
 

@@ -23,4 +23,21 @@ std::string programSettingsPath()
     return path;
 }
 
+std::string programHistoryPath()
+{
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return chooseHistoryPath(
+        programSettingsPath(), toNativePath(QCoreApplication::applicationFilePath()), toNativePath(dataHome));
+}
+
+QString modulePathFor(const QString& programDir, const char* file)
+{
+    const QDir dir(programDir);
+    const QString beside = dir.filePath(QStringLiteral("lib/qvrutl/") + QLatin1String(file));
+    const QString installed = dir.filePath(QStringLiteral("../lib/qvrutl/") + QLatin1String(file));
+    return QDir::cleanPath(QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside : installed);
+}
+
+QString programModulePath(const char* file) { return modulePathFor(QCoreApplication::applicationDirPath(), file); }
+
 } // namespace qvr

@@ -1,0 +1,47 @@
+#pragma once
+// The history window's chart, behind a seam: it lives in a module of its own,
+// loaded when the window is first opened, so that start-up does not map the
+// charting libraries.
+
+#include <QString>
+#include <QtGlobal>
+#include <vector>
+
+class QWidget;
+
+namespace qvr {
+
+struct ChartPoint {
+    qint64 msecsSinceEpoch = 0;
+    double value = 0;
+    bool best = false;
+};
+// One stage or status value: its points, oldest first.
+struct ChartLine {
+    QString title;
+    std::vector<ChartPoint> points;
+};
+// A labelled mark on the value axis.
+struct ChartTick {
+    double value = 0;
+    QString text;
+};
+
+class HistoryChart {
+public:
+    virtual ~HistoryChart() = default;
+    // The chart's widget, owned by the parent given to the module's entry.
+    virtual QWidget* widget() = 0;
+    // One line with points per line given, best points marked; the value axis
+    // labelled with the ticks' texts, or plain numbers when there are none.
+    virtual void show(const std::vector<ChartLine>& lines, const std::vector<ChartTick>& valueTicks) = 0;
+};
+
+// The module's one entry: a new chart whose widget is a child of `parent`.
+inline constexpr const char* HISTORY_CHART_ENTRY = "qvrMakeHistoryChart";
+inline constexpr const char* HISTORY_CHART_FILE = "qvrhistory.so";
+
+// A chart made by the module file, or null when it cannot be loaded.
+HistoryChart* loadHistoryChart(const QString& modulePath, QWidget* parent);
+
+} // namespace qvr

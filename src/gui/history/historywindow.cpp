@@ -1,0 +1,324 @@
+#include "history/historywindow.h"
+
+#include "history/historychart.h"
+#include "history/historytext.h"
+#include "platform/errorreport.h"
+#include "platform/filedialog.h"
+#include "platform/qtext.h"
+#include "roster/columns.h"
+#include "roster/rostersheet.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLibrary>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace qvr {
+
+namespace {
+
+ValueField::Kind kindOf(ViewMode view)
+{
+    switch (view) {
+    case ViewMode::Ep1: return ValueField::Ep1;
+    case ViewMode::Ep2: return ValueField::Ep2;
+    case ViewMode::State: break;
+    }
+    return ValueField::Status;
+}
+
+int fieldCount(ValueField::Kind kind)
+{
+    switch (kind) {
+    case ValueField::Ep1: return EP1_STAGES;
+    case ValueField::Ep2: return EP2_STAGES;
+    case ValueField::Status: break;
+    }
+    return static_cast<int>(valueColumns(ViewMode::State).size());
+}
+
+QString text(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Five labelled marks over the times shown, written as the grid writes them.
+std::vector<ChartTick> timeTicks(const std::vector<ChartLine>& lines)
+{
+    double low = 0, high = 0;
+    bool any = false;
+    for (const auto& line : lines)
+        for (const auto& p : line.points) {
+            low = any ? std::min(low, p.value) : p.value;
+            high = any ? std::max(high, p.value) : p.value;
+            any = true;
+        }
+    if (!any)
+        return {};
+    const auto from = static_cast<std::int64_t>(std::max(0.0, low - 30));
+    const auto step = std::max<std::int64_t>(15, (static_cast<std::int64_t>(high) + 30 - from + 3) / 4);
+    std::vector<ChartTick> ticks;
+    for (int i = 0; i < 5; ++i) {
+        const auto v = static_cast<std::int32_t>(from + i * step);
+        ticks.push_back({double(v), text(timeToText(v))});
+    }
+    return ticks;
+}
+
+// A line with more points than the chart has room for is drawn through the lowest
+// and highest value and the first best of each stretch of time: the same picture
+// for a fraction of the drawing. The table keeps every entry.
+constexpr std::size_t MOST_POINTS = 200;
+
+std::vector<ChartPoint> thinned(const std::vector<ChartPoint>& points)
+{
+    if (points.size() <= MOST_POINTS)
+        return points;
+    std::vector<ChartPoint> out;
+    const std::size_t stretches = MOST_POINTS / 2;
+    const std::size_t per = (points.size() + stretches - 1) / stretches;
+    for (std::size_t from = 0; from < points.size(); from += per) {
+        const auto begin = points.begin() + static_cast<std::ptrdiff_t>(from);
+        const auto end = points.begin() + static_cast<std::ptrdiff_t>(std::min(points.size(), from + per));
+        const auto [low, high] =
+            std::minmax_element(begin, end, [](const ChartPoint& a, const ChartPoint& b) { return a.value < b.value; });
+        const auto best = std::find_if(begin, end, [](const ChartPoint& p) { return p.best; });
+        for (auto p = begin; p != end; ++p)
+            if (p == low || p == high || p == best)
+                out.push_back(*p);
+    }
+    return out;
+}
+
+const QStringList COLUMNS{QStringLiteral("Date"), QStringLiteral("Value"), QStringLiteral("Old"), QStringLiteral("New"),
+    QStringLiteral("Difference"), QStringLiteral("Best")};
+
+} // namespace
+
+// The shown entries as the table's rows; a cell's text is made when it is asked
+// for, so that a long history costs only the rows on screen.
+class HistoryModel : public QAbstractTableModel {
+public:
+    HistoryModel(const std::vector<HistoryEntry>& rows, QObject* parent) : QAbstractTableModel(parent), rows_(rows) { }
+
+    int rowCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    }
+    int columnCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(COLUMNS.size());
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+            return COLUMNS.value(section);
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role == Qt::TextAlignmentRole)
+            return index.column() >= 2 ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+        if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
+            return {};
+        const ValueEntry& e = rows_.at(static_cast<std::size_t>(index.row())).value;
+        switch (index.column()) {
+        case 0: return text(localDateText(e.whenUtc));
+        case 1: return text(fieldLabel(e.field));
+        case 2: return text(valueText(e.field, e.oldValue));
+        case 3: return text(valueText(e.field, e.newValue));
+        case 4: return text(differenceText(e.field, e.oldValue, e.newValue));
+        default: return e.best ? QStringLiteral("*") : QString();
+        }
+    }
+    // Around a replacement of the rows.
+    void beginReplace() { beginResetModel(); }
+    void endReplace() { endResetModel(); }
+
+private:
+    const std::vector<HistoryEntry>& rows_;
+};
+
+// The module stays loaded to the end: the chart's code lives in it.
+HistoryChart* loadHistoryChart(const QString& modulePath, QWidget* parent)
+{
+    QLibrary module(modulePath);
+    using Make = HistoryChart* (*)(QWidget*);
+    if (auto make = reinterpret_cast<Make>(module.resolve(HISTORY_CHART_ENTRY)))
+        return make(parent);
+    qWarning("no history chart module: %s", qPrintable(module.errorString()));
+    return nullptr;
+}
+
+HistoryWindow::HistoryWindow(RosterSheet& sheet, HistoryStore& store, OpenDialog& dialog, ViewOf view,
+    const QString& chartModule, QWidget* parent)
+    : QWidget(parent, Qt::Window), sheet_(sheet), store_(store), dialog_(dialog), view_(std::move(view))
+{
+    setObjectName(QStringLiteral("HistoryWindow"));
+    setWindowTitle(QStringLiteral("History"));
+    resize(860, 460);
+    auto* layout = new QVBoxLayout(this);
+    caption_ = new QLabel(this);
+    caption_->setObjectName(QStringLiteral("HistoryCaption"));
+    caption_->setWordWrap(true);
+    layout->addWidget(caption_);
+
+    auto* split = new QSplitter(this);
+    auto* chartPane = new QWidget(split);
+    auto* chartLayout = new QVBoxLayout(chartPane);
+    chartLayout->setContentsMargins(0, 0, 0, 0);
+    if (!chartModule.isEmpty())
+        chart_ = loadHistoryChart(chartModule, chartPane);
+    if (chart_)
+        chartLayout->addWidget(chart_->widget(), 1);
+    choiceRow_ = new QHBoxLayout;
+    chartLayout->addLayout(choiceRow_);
+    table_ = new QTableView(split);
+    model_ = new HistoryModel(shown_, table_);
+    table_->setModel(model_);
+    table_->setObjectName(QStringLiteral("HistoryTable"));
+    table_->setAccessibleName(QStringLiteral("History entries"));
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Column widths from the first rows only: the newest, all of one form.
+    table_->horizontalHeader()->setResizeContentsPrecision(50);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->verticalHeader()->hide();
+    table_->installEventFilter(this);
+    split->addWidget(chartPane);
+    split->addWidget(table_);
+    layout->addWidget(split, 1);
+
+    auto* bottom = new QHBoxLayout;
+    everyone_ = new QCheckBox(QStringLiteral("All characters"), this);
+    export_ = new QPushButton(QStringLiteral("Export…"), this);
+    export_->setObjectName(QStringLiteral("HistoryExport"));
+    bottom->addStretch(1);
+    bottom->addWidget(everyone_);
+    bottom->addWidget(export_);
+    layout->addLayout(bottom);
+    connectGuarded(export_, &QPushButton::clicked, this, [this] { exportHistory(); });
+}
+
+HistoryWindow::~HistoryWindow() { delete chart_; }
+
+void HistoryWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    follow();
+}
+
+bool HistoryWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == table_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        guard([this] { deleteSelected(); });
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void HistoryWindow::follow()
+{
+    if (!isVisible())
+        return;
+    const ViewMode view = view_();
+    if (!choicesBuilt_ || view != choicesView_)
+        buildChoices(view);
+    std::vector<HistoryEntry> entries;
+    if (!store_.available()) {
+        caption_->setText(QStringLiteral("History is not available: ") + text(store_.fault()));
+    } else if (sheet_.currec) {
+        caption_->setText(fromCp932(sheet_.currec->nameText()));
+        for (auto& e : store_.entriesOf(sheet_.currec->nameText()))
+            if (e.value.field.kind == kindOf(view) && chosen(e.value.field))
+                entries.push_back(std::move(e));
+    }
+    model_->beginReplace();
+    shown_ = std::move(entries);
+    model_->endReplace();
+    table_->resizeColumnsToContents();
+    fillChart(view);
+}
+
+bool HistoryWindow::chosen(ValueField field) const
+{
+    const auto hidden = hidden_.find(choicesView_);
+    return hidden == hidden_.end() || !hidden->second.count(field.index);
+}
+
+// One check box per stage or status value of the view.
+void HistoryWindow::buildChoices(ViewMode view)
+{
+    for (QCheckBox* box : choices_)
+        delete box;
+    choices_.clear();
+    choicesView_ = view;
+    choicesBuilt_ = true;
+    const ValueField::Kind kind = kindOf(view);
+    for (int i = 0; i < fieldCount(kind); ++i) {
+        auto* box = new QCheckBox(text(fieldLabel({kind, i})), this);
+        box->setChecked(chosen({kind, i}));
+        connect(box, &QCheckBox::toggled, this, [this, view, i](bool on) {
+            if (on)
+                hidden_[view].erase(i);
+            else
+                hidden_[view].insert(i);
+            follow();
+        });
+        choiceRow_->addWidget(box);
+        choices_.push_back(box);
+    }
+}
+
+void HistoryWindow::fillChart(ViewMode view)
+{
+    if (!chart_)
+        return;
+    const ValueField::Kind kind = kindOf(view);
+    std::vector<ChartLine> lines;
+    for (int i = 0; i < fieldCount(kind); ++i) {
+        if (!chosen({kind, i}))
+            continue;
+        ChartLine line{text(fieldLabel({kind, i})), {}};
+        for (auto e = shown_.rbegin(); e != shown_.rend(); ++e)
+            if (e->value.field.index == i)
+                line.points.push_back({e->value.whenUtc * 1000, double(e->value.newValue), e->value.best});
+        line.points = thinned(line.points);
+        if (!line.points.empty())
+            lines.push_back(std::move(line));
+    }
+    chart_->show(lines, kind == ValueField::Status ? std::vector<ChartTick>{} : timeTicks(lines));
+}
+
+void HistoryWindow::deleteSelected()
+{
+    std::set<int> rows;
+    for (const QModelIndex& index : table_->selectionModel()->selectedIndexes())
+        rows.insert(index.row());
+    std::vector<std::int64_t> keys;
+    for (int r : rows)
+        if (r >= 0 && static_cast<std::size_t>(r) < shown_.size())
+            keys.push_back(shown_[static_cast<std::size_t>(r)].key);
+    for (std::int64_t key : keys)
+        store_.remove(key);
+    follow();
+}
+
+void HistoryWindow::exportHistory()
+{
+    dialog_.filter = QStringLiteral("CSV(*.csv)|*.csv");
+    if (!dialog_.execute(this))
+        return;
+    const std::string path = toNativePath(dialog_.fileName);
+    if (everyone_->isChecked())
+        exportHistoryCsv(path, store_.allEntries());
+    else if (sheet_.currec)
+        exportHistoryCsv(path, store_.entriesOf(sheet_.currec->nameText()));
+}
+
+} // namespace qvr
