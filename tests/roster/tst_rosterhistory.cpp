@@ -45,6 +45,8 @@ void fillSheet(RosterSheet& sheet, int characters)
     for (int i = 1; i <= characters; ++i)
         sheet.roster.push_back(recordWith("r" + std::to_string(i), 60 * i));
     sheet.recomputeBest();
+    // The record current before was freed with the old roster.
+    sheet.selectRow(1);
 }
 
 // Random operations of every kind on one sheet, checked against the images the
