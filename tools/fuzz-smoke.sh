@@ -12,15 +12,24 @@ targets="roster ver2 profile linelist timevalue"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
-status=0
+# All targets run at once, each for the time given, so the cores are busy for
+# that time rather than one after another.
+set --
 for t in $targets; do
     rm -rf "$work/$t"
     mkdir -p "$work/$t/corpus" "$work/$t/findings"
     cp fuzz/corpus/"$t"/* "$work/$t/corpus/"
+    build/fuzz/fuzz/fuzz_"$t" -max_total_time="$seconds" \
+        -artifact_prefix="$work/$t/findings/" "$work/$t/corpus" >"$work/$t/log" 2>&1 &
+    set -- "$@" $!
+done
+
+status=0
+for t in $targets; do
     echo "== fuzz_$t (${seconds}s)"
-    if ! build/fuzz/fuzz/fuzz_"$t" -max_total_time="$seconds" \
-            -artifact_prefix="$work/$t/findings/" "$work/$t/corpus" \
-            >"$work/$t/log" 2>&1; then
+    pid=$1
+    shift
+    if ! wait "$pid"; then
         echo "fuzz_$t: finding, see $work/$t/log and $work/$t/findings/" >&2
         tail -n 30 "$work/$t/log" >&2
         status=1

@@ -1,10 +1,9 @@
 #!/bin/sh
-# Installs what is missing, builds the program and every test, and runs them:
-# the suite, the style check (format, layers, clang-tidy), the program as a
-# native Wayland client, the Debian package built and tried as an installed
-# program, short fuzz runs of the file readers, a brief benchmark run so the
-# benchmarks keep working, and the suite again under the address and
-# undefined-behaviour sanitizers.
+# Installs what is missing, builds the program and every test under the address
+# and undefined-behaviour sanitizers, and runs them: the suite, the style check
+# (format, layers, clang-tidy), the program as a native Wayland client, the
+# Debian package built and tried as an installed program, short fuzz runs of the
+# file readers, and a brief benchmark run so the benchmarks keep working.
 set -eu
 cd "$(dirname "$0")/.."
 sh tools/install-deps.sh
@@ -12,11 +11,17 @@ export QT_QPA_PLATFORM=offscreen
 
 cmake --preset debug >/dev/null
 cmake --build --preset debug
-# A third of the suite's time is waiting (timers, the pauses before each kill
-# trial), so three at once keep two cores busy.
+# Much of the suite's time is waiting (timers, the pauses before each kill
+# trial), so clang-tidy runs beside it, and three tests at once.
+style_log=build/debug/style.log
+sh tools/check-style.sh >"$style_log" 2>&1 &
+style=$!
 ctest --preset debug -j3
-
-sh tools/check-style.sh
+if ! wait "$style"; then
+    cat "$style_log" >&2
+    exit 1
+fi
+cat "$style_log"
 
 sh tools/wayland-test.sh build/debug/qvrutl
 
@@ -25,7 +30,3 @@ sh tools/package-test.sh
 FUZZ_SECONDS=${FUZZ_SECONDS:-10} sh tools/fuzz-smoke.sh
 
 sh tools/bench-smoke.sh
-
-cmake --preset asan >/dev/null
-cmake --build --preset asan
-ctest --preset asan -j2

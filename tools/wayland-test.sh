@@ -7,6 +7,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 built=$(realpath "${1:-build/debug/qvrutl}")
+lsan_suppressions=$PWD/tools/lsan-suppressions.txt
 app_id=$(sed -n 's/^set(QVR_APP_ID \(.*\))$/\1/p' CMakeLists.txt)
 . tools/close-after-a-while.sh
 fail() {
@@ -55,6 +56,7 @@ run() { # name, platform, environment assignments...
     cp "$built" "$dir/qvrutl"
     cp examples/qvrutl.pd3 examples/defhead.htm "$dir/"
     (cd "$dir" && exec env XDG_RUNTIME_DIR="$runtime" XDG_STATE_HOME="$dir/state" QT_QPA_PLATFORM="$platform" \
+        LSAN_OPTIONS="suppressions=$lsan_suppressions:print_suppressions=0" \
         "$@" ./qvrutl qvrutl.pd3 2>"$dir/stderr") &
     close_after_a_while $! "$dir/stderr"
 }
