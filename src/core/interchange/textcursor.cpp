@@ -4,22 +4,34 @@ namespace qvr {
 
 namespace {
 
-constexpr std::array<FourDigits, 10000> makeFourDigits()
+constexpr std::array<LeadingGroup, 10000> makeLeadingGroups()
 {
-    std::array<FourDigits, 10000> table{};
+    std::array<LeadingGroup, 10000> table{};
     for (unsigned v = 0; v < table.size(); ++v) {
-        FourDigits& d = table[v];
+        LeadingGroup& g = table[v];
+        g.length = v >= 1000 ? 4 : v >= 100 ? 3 : v >= 10 ? 2 : 1;
+        unsigned rest = v;
+        for (std::size_t i = g.length; i-- > 0; rest /= 10)
+            g.digits[i] = static_cast<char>('0' + rest % 10);
+    }
+    return table;
+}
+
+constexpr std::array<std::array<char, 4>, 10000> makePaddedGroups()
+{
+    std::array<std::array<char, 4>, 10000> table{};
+    for (unsigned v = 0; v < table.size(); ++v) {
         unsigned rest = v;
         for (std::size_t i = 4; i-- > 0; rest /= 10)
-            d.padded[i] = static_cast<char>('0' + rest % 10);
-        d.length = v >= 1000 ? 4 : v >= 100 ? 3 : v >= 10 ? 2 : 1;
+            table[v][i] = static_cast<char>('0' + rest % 10);
     }
     return table;
 }
 
 } // namespace
 
-constexpr std::array<FourDigits, 10000> FOUR_DIGITS = makeFourDigits();
+constexpr std::array<LeadingGroup, 10000> LEADING_GROUPS = makeLeadingGroups();
+constexpr std::array<std::array<char, 4>, 10000> PADDED_GROUPS = makePaddedGroups();
 
 LineList ListSink::lines() const
 {
