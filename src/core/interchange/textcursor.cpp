@@ -1,5 +1,7 @@
 #include "interchange/textcursor.h"
 
+#include "platform/bulkmemory.h"
+
 namespace qvr {
 
 namespace {
@@ -32,6 +34,25 @@ constexpr std::array<std::array<char, 4>, 10000> makePaddedGroups()
 
 constexpr std::array<LeadingGroup, 10000> LEADING_GROUPS = makeLeadingGroups();
 constexpr std::array<std::array<char, 4>, 10000> PADDED_GROUPS = makePaddedGroups();
+
+SinkBuffer::SinkBuffer(std::size_t size) : size_(size)
+{
+    if (void* block = BULK_ALLOCATORS ? mapUnpopulated(size) : nullptr) {
+        populate(block, size);
+        mapped_ = true;
+        data_ = static_cast<char*>(block);
+    } else {
+        data_ = new char[size];
+    }
+}
+
+SinkBuffer::~SinkBuffer()
+{
+    if (mapped_)
+        unmapBulk(data_, size_);
+    else
+        delete[] data_;
+}
 
 LineList ListSink::lines() const
 {

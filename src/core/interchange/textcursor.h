@@ -225,14 +225,30 @@ char* copyWithSpecials(char* out, std::string_view text, Special special)
     return tailEnd - (tailDone - rest);
 }
 
+// A file sink's buffer, its pages mapped in one call: page by page, a fresh
+// buffer costs a fault per page, dear on a virtual machine, and every export
+// makes one. From the heap where the system refuses or bulk allocators are off.
+class SinkBuffer {
+public:
+    explicit SinkBuffer(std::size_t size);
+    ~SinkBuffer();
+    SinkBuffer(const SinkBuffer&) = delete;
+    SinkBuffer& operator=(const SinkBuffer&) = delete;
+    char* get() const { return data_; }
+
+private:
+    std::size_t size_;
+    bool mapped_ = false;
+    char* data_ = nullptr;
+};
+
 // Lines straight into an atomically written file, in pieces of at least a chunk.
 class FileSink {
 public:
     // The most that one room() may ask for.
     static constexpr std::size_t MAX_ROOM = std::size_t{128} * 1024;
 
-    // Not cleared first: only the pages written are ever touched.
-    explicit FileSink(AtomicFileWriter& out) : out_(out), buffer_(std::make_unique_for_overwrite<char[]>(CAPACITY)) { }
+    explicit FileSink(AtomicFileWriter& out) : out_(out), buffer_(CAPACITY) { }
 
     // Writes out what the buffer holds once it is a chunk's worth; throws errWrite.
     char* room(std::size_t n)
@@ -258,7 +274,7 @@ private:
     }
 
     AtomicFileWriter& out_;
-    std::unique_ptr<char[]> buffer_;
+    SinkBuffer buffer_;
     std::size_t used_ = 0;
 };
 
