@@ -188,7 +188,8 @@ namespace blocks {
 // Copies whole blocks of `from` while one starts before `end` and fits in `size`;
 // returns where the output and the input stopped.
 template <char... Bytes, class Special>
-std::pair<char*, std::size_t> copyBlocks(char* out, const char* from, std::size_t size, std::size_t end, Special special)
+std::pair<char*, std::size_t> copyBlocks(
+    char* out, const char* from, std::size_t size, std::size_t end, Special special)
 {
     std::size_t i = 0;
     while (i < end && i + SIZE <= size) {
