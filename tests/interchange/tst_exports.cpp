@@ -99,6 +99,7 @@ private slots:
     void edgeValuesKeepTheirBytes();
     void longTextsCrossPieces_data();
     void longTextsCrossPieces();
+    void specialsAtEveryPlace();
 };
 
 void TstExports::csvFields_data()
@@ -619,4 +620,32 @@ void TstExports::longTextsCrossPieces()
                                                : xmlLines(roster, opts(false, false, false, true));
         return joined(lines).size() - (format == "html" ? qsizetype(5) : 0); // "&nbsp" stands for an empty memo
     }());
+}
+
+// Texts are scanned in blocks of sixteen bytes and finished from a padded tail: a
+// quote at every place of every length around two blocks, followed by a second
+// one three bytes on where there is room.
+void TstExports::specialsAtEveryPlace()
+{
+    Roster roster = fixture::withPlaceholder();
+    std::vector<QByteArray> memos;
+    for (int size = 1; size <= 40; ++size)
+        for (int at = 0; at < size; ++at) {
+            QByteArray memo(size, 'm');
+            memo[at] = '"';
+            if (at + 3 < size)
+                memo[at + 3] = '&';
+            memos.push_back(memo);
+            add(roster, "n", 0, 0, memo.toStdString());
+        }
+    const LineList csv = csvLines(roster);
+    const LineList html = htmlLines({}, roster, opts(false, false, false, true));
+    QCOMPARE(csv.size(), memos.size());
+    for (std::size_t i = 0; i < memos.size(); ++i) {
+        QByteArray quoted = memos[i];
+        QVERIFY(bytes(csv[i]).endsWith(",\"" + quoted.replace("\"", "\"\"") + "\""));
+        QByteArray escaped = memos[i];
+        escaped.replace("&", "&amp;").replace("\"", "&quot;");
+        QVERIFY(bytes(html[i + 2]).endsWith("<td class=\"cmemo\">" + escaped + "</td></tr>"));
+    }
 }

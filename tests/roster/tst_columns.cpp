@@ -41,6 +41,42 @@ private slots:
         QTEST(titles.join(u' '), "titles");
     }
 
+    // The episode views are made from their stage counts: each value column is a
+    // centred, 60-pixel time of its episode, edited as a time, at its stage's index.
+    void headings_data()
+    {
+        QTest::addColumn<int>("view");
+        QTest::addColumn<int>("episode");
+        QTest::addColumn<QString>("headings");
+        const QString common = "No L C Name ID Type ";
+        QTest::newRow("State") << 0 << -1 << common + "Lv HP TP DEF STR MIND EVE DEX LUK";
+        QTest::newRow("EP1") << 1 << 0 << common + "C1 C2 C3 C4 C5 C6 C7 C8 C9 TOTAL";
+        QTest::newRow("EP2") << 2 << 1 << common + "C1 C2 C3 C4 C5 TOTAL";
+    }
+    void headings()
+    {
+        QFETCH(int, view);
+        QFETCH(int, episode);
+        const ViewColumns& columns = viewColumns(viewModeFrom(view));
+        QStringList headings;
+        for (const Column& column : columns.columns)
+            headings << text(column.heading);
+        QTEST(headings.join(u' '), "headings");
+        if (episode < 0)
+            return;
+        const std::span<const Column> values = valueColumns(viewModeFrom(view));
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const Column& c = values[i];
+            QCOMPARE(c.index, i);
+            QCOMPARE(static_cast<int>(c.episode), episode);
+            QCOMPARE(c.field, ColumnField::StageTime);
+            QCOMPARE(c.editor, EditorKind::TimeText);
+            QCOMPARE(c.alignment, CellAlignment::Center);
+            QCOMPARE(c.width, 60);
+        }
+        QCOMPARE(values.size(), episodeShape(static_cast<Episode>(episode)).stages + 1);
+    }
+
     void outsideAView()
     {
         // The designed table has 30 widths; columns no view names are 60 wide and untitled.

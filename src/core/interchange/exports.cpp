@@ -24,23 +24,23 @@ using namespace std::string_view_literals;
 constexpr std::size_t TEXT_PIECE = std::size_t{16} * 1024;
 
 // Writes `text` piece by piece through `char* write(char* out, piece)`, which
-// makes at most `grow` bytes of each byte.
+// makes at most `grow` bytes of each byte and may store COPY_SLACK more.
 template <class Sink, class Write>
 void writePieces(TextCursor<Sink>& out, std::string_view text, std::size_t grow, Write write)
 {
     do {
         const std::string_view piece = text.substr(0, TEXT_PIECE);
-        out.write(grow * piece.size(), [&](char* at) { return write(at, piece); });
+        out.write(grow * piece.size() + COPY_SLACK, [&](char* at) { return write(at, piece); });
         text.remove_prefix(piece.size());
     } while (!text.empty());
 }
 
-char* copyBytes(char* out, std::string_view text) { return put(out, text); }
-
+// The copies are handed to writePieces as lambdas: a function pointer would make
+// every piece an indirect call.
 template <class Sink>
 void writeLine(TextCursor<Sink>& out, Sink& sink, std::string_view text)
 {
-    writePieces(out, text, 1, copyBytes);
+    writePieces(out, text, 1, [](char* at, std::string_view piece) { return put(at, piece); });
     out.write(2, [&sink](char* p) { return sink.lineEnd(p); });
 }
 
@@ -61,11 +61,29 @@ char* copyDoublingQuotes(char* out, std::string_view text)
     return copyWithSpecials<'"'>(out, text, [](char* at, char) { return put(at, "\"\""); });
 }
 
+// The room a field takes at most: every byte a doubled quote, and the quotes.
+constexpr std::size_t csvFieldRoom(std::size_t size) { return 2 * size + 2 + COPY_SLACK; }
+
+// A field that fits one room, quoted if it must be.
+char* putCsvField(char* out, std::string_view field)
+{
+    if (!needsQuotes(field))
+        return put(out, field);
+    *out = '"';
+    out = copyDoublingQuotes(out + 1, field);
+    *out = '"';
+    return out + 1;
+}
+
 template <class Sink>
 void writeCsvField(TextCursor<Sink>& out, std::string_view field)
 {
+    if (field.size() <= TEXT_PIECE) {
+        out.write(csvFieldRoom(field.size()), [field](char* p) { return putCsvField(p, field); });
+        return;
+    }
     if (!needsQuotes(field)) {
-        writePieces(out, field, 1, copyBytes);
+        writePieces(out, field, 1, [](char* at, std::string_view piece) { return put(at, piece); });
         return;
     }
     out.write(1, [](char* p) { return put(p, "\""); });
@@ -100,29 +118,37 @@ char* copyEscaped(char* out, std::string_view text)
 template <bool quote, class Sink>
 void writeEscaped(TextCursor<Sink>& out, std::string_view text)
 {
-    writePieces(out, text, ENTITY_MAX, copyEscaped<quote>);
+    writePieces(out, text, ENTITY_MAX, [](char* at, std::string_view piece) { return copyEscaped<quote>(at, piece); });
 }
 
 // ---- CSV ----
 
-// Room for the fields between name and memo: 28 numbers and their commas.
-constexpr std::size_t CSV_NUMBERS_ROOM = 29 * (DECIMAL_ROOM + 1);
-
-char* writeCsvNumbers(char* p, const CharRecord& rec)
+char* putCsvNumber(char* p, auto v)
 {
+    p = writeDecimal(p, v);
+    *p = ',';
+    return p + 1;
+}
+
+// Room for the line up to its memo: the row number, the name and the 28 numbers,
+// each with its comma.
+constexpr std::size_t CSV_HEAD_ROOM = csvFieldRoom(NAME_SIZE) + 29 * (DECIMAL_ROOM + 1);
+
+char* writeCsvHead(char* p, std::size_t k, const CharRecord& rec)
+{
+    p = putCsvNumber(p, k);
+    p = putCsvField(p, rec.nameText());
     *p++ = ',';
-    const auto number = [&p](auto v) {
-        p = writeDecimal(p, v);
-        *p++ = ',';
-    };
-    number(rec.id);
-    number(rec.wtype);
+    p = putCsvNumber(p, rec.id);
+    p = putCsvNumber(p, rec.wtype);
+    // Unrolled: the loop's count and test were a twentieth of the line's instructions.
+#pragma GCC unroll 10
     for (auto v : rec.status)
-        number(v);
-    for (std::size_t i = 0; i <= EP1_TOTAL; ++i)
-        number(timeMagnitude(rec.ep1time[i]));
-    for (std::size_t i = 0; i <= EP2_TOTAL; ++i)
-        number(timeMagnitude(rec.ep2time[i]));
+        p = putCsvNumber(p, v);
+    // Each episode's stage times and total, without their marks.
+    for (const EpisodeShape& episode : episodeShapes())
+        for (std::int32_t t : episode.readTimes(rec).first(episode.total() + 1))
+            p = putCsvNumber(p, timeMagnitude(t));
     return p;
 }
 
@@ -130,13 +156,7 @@ template <class Sink>
 void emitCsvLine(Sink& sink, std::size_t k, const CharRecord& rec)
 {
     TextCursor out(sink);
-    out.write(DECIMAL_ROOM + 1, [k](char* p) {
-        p = writeDecimal(p, k);
-        *p++ = ',';
-        return p;
-    });
-    writeCsvField(out, rec.nameText());
-    out.write(CSV_NUMBERS_ROOM, [&rec](char* p) { return writeCsvNumbers(p, rec); });
+    out.write(CSV_HEAD_ROOM, [k, &rec](char* p) { return writeCsvHead(p, k, rec); });
     writeCsvField(out, rec.memo);
     out.write(2, [&sink](char* p) { return sink.lineEnd(p); });
 }
@@ -297,35 +317,74 @@ void emitHtml(Sink& sink, const LineList& head, const Roster& roster, const Expo
 // Room for a character's lines from its id to its memo's start tag.
 constexpr std::size_t XML_VALUES_ROOM = 2048;
 
-template <class Sink, std::size_t N>
-char* writeXmlTimes(Sink& sink, char* p, const std::array<std::int32_t, N>& times, std::size_t total)
+// A value's line: its tags around the value.
+struct XmlTags {
+    Piece open;
+    Piece close;
+};
+
+constexpr std::array<XmlTags, 9> XML_STATUS_TAGS{{
+    {"\t\t\t\t<lv>", "</lv>"},
+    {"\t\t\t\t<hp>", "</hp>"},
+    {"\t\t\t\t<tp>", "</tp>"},
+    {"\t\t\t\t<def>", "</def>"},
+    {"\t\t\t\t<str>", "</str>"},
+    {"\t\t\t\t<mind>", "</mind>"},
+    {"\t\t\t\t<dex>", "</dex>"},
+    {"\t\t\t\t<eva>", "</eva>"},
+    {"\t\t\t\t<luck>", "</luck>"},
+}};
+
+constexpr std::array<XmlTags, 9> XML_STAGE_TAGS{{
+    {"\t\t\t\t<c1>", "</c1>"},
+    {"\t\t\t\t<c2>", "</c2>"},
+    {"\t\t\t\t<c3>", "</c3>"},
+    {"\t\t\t\t<c4>", "</c4>"},
+    {"\t\t\t\t<c5>", "</c5>"},
+    {"\t\t\t\t<c6>", "</c6>"},
+    {"\t\t\t\t<c7>", "</c7>"},
+    {"\t\t\t\t<c8>", "</c8>"},
+    {"\t\t\t\t<c9>", "</c9>"},
+}};
+
+// An episode's times in the XML export: when they are written and their element.
+struct XmlEpisode {
+    bool ExportOptions::*shown;
+    Episode episode;
+    Piece open;
+    Piece close;
+};
+
+constexpr std::array<XmlEpisode, 2> XML_EPISODES{{
+    {&ExportOptions::outEp1Time, Episode::One, "\t\t\t<ep1time>", "\t\t\t</ep1time>"},
+    {&ExportOptions::outEp2Time, Episode::Two, "\t\t\t<ep2time>", "\t\t\t</ep2time>"},
+}};
+
+template <class Sink>
+char* writeXmlTimes(Sink& sink, char* p, const XmlEpisode& e, const CharRecord& rec)
 {
-    static constexpr std::array<std::string_view, 9> open{"\t\t\t\t<c1>", "\t\t\t\t<c2>", "\t\t\t\t<c3>",
-        "\t\t\t\t<c4>", "\t\t\t\t<c5>", "\t\t\t\t<c6>", "\t\t\t\t<c7>", "\t\t\t\t<c8>", "\t\t\t\t<c9>"};
-    static constexpr std::array<std::string_view, 9> close{
-        "</c1>", "</c2>", "</c3>", "</c4>", "</c5>", "</c6>", "</c7>", "</c8>", "</c9>"};
-    for (std::size_t i = 0; i < total; ++i) {
-        p = put(p, open[i]);
+    const EpisodeShape& episode = episodeShape(e.episode);
+    const std::span<const std::int32_t> times = episode.readTimes(rec);
+    p = sink.lineEnd(put(p, e.open));
+    for (std::size_t i = 0; i < episode.stages; ++i) {
+        p = put(p, XML_STAGE_TAGS[i].open);
         p = writeTimeText(p, times[i]);
-        p = sink.lineEnd(put(p, close[i]));
+        p = sink.lineEnd(put(p, XML_STAGE_TAGS[i].close));
     }
     p = put(p, "\t\t\t\t<total>");
-    p = writeTimeText(p, times[total]);
-    return sink.lineEnd(put(p, "</total>"));
+    p = writeTimeText(p, times[episode.total()]);
+    p = sink.lineEnd(put(p, "</total>"));
+    return sink.lineEnd(put(p, e.close));
 }
 
 template <class Sink>
 char* writeXmlStatus(Sink& sink, char* p, const CharRecord& rec)
 {
-    static constexpr std::array<std::string_view, 9> open{"\t\t\t\t<lv>", "\t\t\t\t<hp>", "\t\t\t\t<tp>",
-        "\t\t\t\t<def>", "\t\t\t\t<str>", "\t\t\t\t<mind>", "\t\t\t\t<dex>", "\t\t\t\t<eva>", "\t\t\t\t<luck>"};
-    static constexpr std::array<std::string_view, 9> close{
-        "</lv>", "</hp>", "</tp>", "</def>", "</str>", "</mind>", "</dex>", "</eva>", "</luck>"};
     p = sink.lineEnd(put(p, "\t\t\t<status>"));
-    for (std::size_t i = 0; i < open.size(); ++i) {
-        p = put(p, open[i]);
+    for (std::size_t i = 0; i < XML_STATUS_TAGS.size(); ++i) {
+        p = put(p, XML_STATUS_TAGS[i].open);
         p = writeDecimal(p, rec.status[i]);
-        p = sink.lineEnd(put(p, close[i]));
+        p = sink.lineEnd(put(p, XML_STATUS_TAGS[i].close));
     }
     return sink.lineEnd(put(p, "\t\t\t</status>"));
 }
@@ -341,16 +400,9 @@ char* writeXmlValues(Sink& sink, char* p, const CharRecord& rec, const ExportOpt
     p = sink.lineEnd(put(writeDecimal(p, rec.wtype), "</wtype>"));
     if (options.outStatus)
         p = writeXmlStatus(sink, p, rec);
-    if (options.outEp1Time) {
-        p = sink.lineEnd(put(p, "\t\t\t<ep1time>"));
-        p = writeXmlTimes(sink, p, rec.ep1time, EP1_TOTAL);
-        p = sink.lineEnd(put(p, "\t\t\t</ep1time>"));
-    }
-    if (options.outEp2Time) {
-        p = sink.lineEnd(put(p, "\t\t\t<ep2time>"));
-        p = writeXmlTimes(sink, p, rec.ep2time, EP2_TOTAL);
-        p = sink.lineEnd(put(p, "\t\t\t</ep2time>"));
-    }
+    for (const XmlEpisode& e : XML_EPISODES)
+        if (options.*e.shown)
+            p = writeXmlTimes(sink, p, e, rec);
     if (options.outMemo)
         p = sink.lineEnd(put(p, "\t\t\t<memo>"));
     return p;

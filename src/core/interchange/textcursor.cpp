@@ -1,25 +1,58 @@
 #include "interchange/textcursor.h"
 
+#include "platform/bulkmemory.h"
+
 namespace qvr {
 
 namespace {
 
-constexpr std::array<FourDigits, 10000> makeFourDigits()
+constexpr std::array<LeadingGroup, 10000> makeLeadingGroups()
 {
-    std::array<FourDigits, 10000> table{};
+    std::array<LeadingGroup, 10000> table{};
     for (unsigned v = 0; v < table.size(); ++v) {
-        FourDigits& d = table[v];
+        LeadingGroup& g = table[v];
+        g.length = v >= 1000 ? 4 : v >= 100 ? 3 : v >= 10 ? 2 : 1;
+        unsigned rest = v;
+        for (std::size_t i = g.length; i-- > 0; rest /= 10)
+            g.digits[i] = static_cast<char>('0' + rest % 10);
+    }
+    return table;
+}
+
+constexpr std::array<std::array<char, 4>, 10000> makePaddedGroups()
+{
+    std::array<std::array<char, 4>, 10000> table{};
+    for (unsigned v = 0; v < table.size(); ++v) {
         unsigned rest = v;
         for (std::size_t i = 4; i-- > 0; rest /= 10)
-            d.padded[i] = static_cast<char>('0' + rest % 10);
-        d.length = v >= 1000 ? 4 : v >= 100 ? 3 : v >= 10 ? 2 : 1;
+            table[v][i] = static_cast<char>('0' + rest % 10);
     }
     return table;
 }
 
 } // namespace
 
-constexpr std::array<FourDigits, 10000> FOUR_DIGITS = makeFourDigits();
+constexpr std::array<LeadingGroup, 10000> LEADING_GROUPS = makeLeadingGroups();
+constexpr std::array<std::array<char, 4>, 10000> PADDED_GROUPS = makePaddedGroups();
+
+SinkBuffer::SinkBuffer(std::size_t size) : size_(size)
+{
+    if (void* block = BULK_ALLOCATORS ? mapUnpopulated(size) : nullptr) {
+        populate(block, size);
+        mapped_ = true;
+        data_ = static_cast<char*>(block);
+    } else {
+        data_ = new char[size];
+    }
+}
+
+SinkBuffer::~SinkBuffer()
+{
+    if (mapped_)
+        unmapBulk(data_, size_);
+    else
+        delete[] data_;
+}
 
 LineList ListSink::lines() const
 {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "interchange/linelist.h"
@@ -19,35 +20,39 @@
 
 namespace qvr {
 
-// 0 to 9999 as four zero-padded digits, then the count of significant ones.
-struct FourDigits {
-    std::array<char, 4> padded;
+// 0 to 9999 as a number's leading group: its significant digits from the first
+// byte on, and their count. Eight bytes, so that one move copies a group.
+struct LeadingGroup {
+    std::array<char, 7> digits;
     std::uint8_t length;
-    std::array<char, 3> spare; // lets a leading group be copied as four bytes
 };
-extern const std::array<FourDigits, 10000> FOUR_DIGITS;
+extern const std::array<LeadingGroup, 10000> LEADING_GROUPS;
+// 0 to 9999 as four zero-padded digits, for the groups after the leading one.
+extern const std::array<std::array<char, 4>, 10000> PADDED_GROUPS;
 
-// Bytes a decimal may take, sign included, with the three that a leading group's
-// four-byte copy may write beyond it.
-constexpr std::size_t DECIMAL_ROOM = 24;
+// Bytes a decimal may take, sign included, with the bytes beyond it that a
+// leading group's eight-byte copy may write.
+constexpr std::size_t DECIMAL_ROOM = 28;
 
 namespace detail {
 
 inline char* leadingGroup(char* out, std::uint64_t group)
 {
-    const FourDigits& d = FOUR_DIGITS[group];
-    std::memcpy(out, d.padded.data() + 4 - d.length, 4);
-    return out + d.length;
+    const LeadingGroup& g = LEADING_GROUPS[group];
+    std::memcpy(out, &g, sizeof g);
+    return out + g.length;
 }
 
 inline char* paddedGroup(char* out, std::uint64_t group)
 {
-    std::memcpy(out, FOUR_DIGITS[group].padded.data(), 4);
+    std::memcpy(out, PADDED_GROUPS[group].data(), 4);
     return out + 4;
 }
 
 } // namespace detail
 
+// Writes the decimal at `out` and returns its end; up to seven bytes beyond the
+// end may be overwritten (DECIMAL_ROOM counts them).
 inline char* writeDecimal(char* out, std::uint64_t v)
 {
     if (v < 10000)
@@ -87,82 +92,156 @@ inline char* put(char* out, std::string_view text)
     return out + text.size();
 }
 
-// Scanning eight bytes at a time: names and memos are copied whole wherever a
-// word holds none of the bytes that need escaping.
-namespace words {
+// A fixed text of a table (a tag, a class), copied as one move of its whole slot:
+// a copy of a length known only at run time would be a call to memcpy. The
+// bytes of the slot beyond the text are written too; what follows overwrites
+// them, and rooms count PIECE_SLOT bytes beyond the last piece.
+constexpr std::size_t PIECE_SLOT = 24;
+class Piece {
+public:
+    template <std::size_t N>
+    constexpr Piece(const char (&text)[N]) : size_(N - 1) // implicit: tables list their literals
+    {
+        static_assert(N - 1 <= PIECE_SLOT);
+        for (std::size_t i = 0; i < size_; ++i)
+            bytes_[i] = text[i];
+    }
+    char* putAt(char* out) const
+    {
+        std::memcpy(out, bytes_.data(), PIECE_SLOT);
+        return out + size_;
+    }
 
-constexpr std::uint64_t ONES = 0x0101010101010101;
-constexpr std::uint64_t HIGHS = 0x8080808080808080;
+private:
+    std::array<char, PIECE_SLOT> bytes_{};
+    std::size_t size_;
+};
 
-// Non-zero when some byte of the word is c.
-constexpr std::uint64_t holds(std::uint64_t word, char c)
-{
-    const std::uint64_t x = word ^ (ONES * static_cast<unsigned char>(c));
-    return (x - ONES) & ~x & HIGHS;
-}
+inline char* put(char* out, const Piece& piece) { return piece.putAt(out); }
 
-// The lowest set bit marks the first byte of the word that is one of Bytes;
-// bits above it may be wrong.
+// Names and memos are scanned sixteen bytes at a time (the compiler's vector
+// extension: one compare per byte value for the whole block) and copied whole
+// wherever a block holds none of the bytes that need escaping.
+namespace blocks {
+
+constexpr std::size_t SIZE = 16;
+using Block = char __attribute__((vector_size(SIZE)));
+
+// Where a block holds one of Bytes: each byte of the two halves is 0xff there, else 0.
+struct Matches {
+    std::uint64_t low;
+    std::uint64_t high;
+
+    bool none() const { return (low | high) == 0; }
+    // The index of the first matching byte; not none().
+    std::size_t first() const
+    {
+        static_assert(std::endian::native == std::endian::little); // the first byte is the lowest
+        return low != 0 ? static_cast<std::size_t>(std::countr_zero(low) / 8)
+                        : 8 + static_cast<std::size_t>(std::countr_zero(high) / 8);
+    }
+};
+
+// Zero is never one of Bytes: the zeros that pad a text's last block match nothing.
 template <char... Bytes>
-constexpr std::uint64_t firstOf(std::uint64_t word)
+Matches find(const char* p)
 {
-    return (holds(word, Bytes) | ...);
+    static_assert(((Bytes != '\0') && ...));
+    Block block;
+    std::memcpy(&block, p, SIZE);
+    const auto hits = ((block == Bytes) | ...);
+    Matches m{};
+    std::memcpy(&m, &hits, SIZE);
+    return m;
 }
 
-inline std::uint64_t load(const char* p)
-{
-    std::uint64_t word = 0;
-    std::memcpy(&word, p, sizeof word);
-    return word;
-}
+// The last bytes of a text (fewer than a block), zero-padded to two blocks, so
+// that the block loops can finish it without reading beyond the text.
+struct Tail {
+    explicit Tail(std::string_view rest) { std::memcpy(bytes, rest.data(), rest.size()); }
+    char bytes[2 * SIZE] = {};
+};
 
-} // namespace words
+} // namespace blocks
+
+// Bytes past the end of what they write that the block copies below may store.
+constexpr std::size_t COPY_SLACK = 2 * blocks::SIZE;
 
 template <char... Bytes>
 bool holdsAny(std::string_view text)
 {
     std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8)
-        if (words::firstOf<Bytes...>(words::load(text.data() + i)) != 0)
+    for (; i + blocks::SIZE <= text.size(); i += blocks::SIZE)
+        if (!blocks::find<Bytes...>(text.data() + i).none())
             return true;
-    for (; i < text.size(); ++i)
-        if (((text[i] == Bytes) || ...))
-            return true;
-    return false;
+    if (i == text.size())
+        return false;
+    // The last block read again where it fits: the bytes it shares with the one
+    // before are known to hold none.
+    if (text.size() >= blocks::SIZE)
+        return !blocks::find<Bytes...>(text.data() + text.size() - blocks::SIZE).none();
+    return !blocks::find<Bytes...>(blocks::Tail(text).bytes).none();
 }
 
+namespace blocks {
+
+// Copies whole blocks of `from` while one starts before `end` and fits in `size`;
+// returns where the output and the input stopped.
+template <char... Bytes, class Special>
+std::pair<char*, std::size_t> copyBlocks(
+    char* out, const char* from, std::size_t size, std::size_t end, Special special)
+{
+    std::size_t i = 0;
+    while (i < end && i + SIZE <= size) {
+        std::memcpy(out, from + i, SIZE);
+        const Matches m = find<Bytes...>(from + i);
+        if (m.none()) {
+            out += SIZE;
+            i += SIZE;
+            continue;
+        }
+        const std::size_t plain = m.first();
+        out = special(out + plain, from[i + plain]);
+        i += plain + 1;
+    }
+    return {out, i};
+}
+
+} // namespace blocks
+
 // Copies the text with each byte among Bytes written by `special(out, byte)`,
-// which returns the end of what it wrote, at least one byte. A word is stored
-// whole and then partly overwritten, so the room must be at least what the
-// text needs and no less than eight bytes beyond the end of each word's bytes:
-// room for one written byte per byte read suffices.
+// which returns the end of what it wrote, at least one byte. A block is stored
+// whole and then partly overwritten, so the room must be what the text needs
+// and COPY_SLACK more: one written byte per byte read and the slack suffice.
 template <char... Bytes, class Special>
 char* copyWithSpecials(char* out, std::string_view text, Special special)
 {
-    std::size_t i = 0;
-    while (i + 8 <= text.size()) {
-        const std::uint64_t word = words::load(text.data() + i);
-        std::memcpy(out, &word, sizeof word);
-        const std::uint64_t first = words::firstOf<Bytes...>(word);
-        if (first == 0) {
-            out += 8;
-            i += 8;
-            continue;
-        }
-        const auto plain = static_cast<std::size_t>(std::countr_zero(first) / 8);
-        out = special(out + plain, text[i + plain]);
-        i += plain + 1;
-    }
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (((c == Bytes) || ...)) {
-            out = special(out, c);
-        } else {
-            *out++ = c;
-        }
-    }
-    return out;
+    auto [end, done] = blocks::copyBlocks<Bytes...>(out, text.data(), text.size(), text.size(), special);
+    if (done == text.size())
+        return end;
+    // The rest from a padded tail; the zeros copied after it are taken back.
+    const std::size_t rest = text.size() - done;
+    const blocks::Tail tail(text.substr(done));
+    auto [tailEnd, tailDone] = blocks::copyBlocks<Bytes...>(end, tail.bytes, sizeof tail.bytes, rest, special);
+    return tailEnd - (tailDone - rest);
 }
+
+// A file sink's buffer, its pages mapped in one call: page by page, a fresh
+// buffer costs a fault per page, dear on a virtual machine, and every export
+// makes one. From the heap where the system refuses or bulk allocators are off.
+class SinkBuffer {
+public:
+    explicit SinkBuffer(std::size_t size);
+    ~SinkBuffer();
+    SinkBuffer(const SinkBuffer&) = delete;
+    SinkBuffer& operator=(const SinkBuffer&) = delete;
+    char* get() const { return data_; }
+
+private:
+    std::size_t size_;
+    bool mapped_ = false;
+    char* data_ = nullptr;
+};
 
 // Lines straight into an atomically written file, in pieces of at least a chunk.
 class FileSink {
@@ -170,8 +249,7 @@ public:
     // The most that one room() may ask for.
     static constexpr std::size_t MAX_ROOM = std::size_t{128} * 1024;
 
-    // Not cleared first: only the pages written are ever touched.
-    explicit FileSink(AtomicFileWriter& out) : out_(out), buffer_(std::make_unique_for_overwrite<char[]>(CAPACITY)) { }
+    explicit FileSink(AtomicFileWriter& out) : out_(out), buffer_(CAPACITY) { }
 
     // Writes out what the buffer holds once it is a chunk's worth; throws errWrite.
     char* room(std::size_t n)
@@ -197,7 +275,7 @@ private:
     }
 
     AtomicFileWriter& out_;
-    std::unique_ptr<char[]> buffer_;
+    SinkBuffer buffer_;
     std::size_t used_ = 0;
 };
 

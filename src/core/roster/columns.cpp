@@ -54,31 +54,58 @@ constexpr auto STATE = withCommon<9>({{
     status("LUK", 8, "Luck"),
 }});
 
-constexpr Episode One = Episode::One;
-constexpr Episode Two = Episode::Two;
+// What an episode's view is made from: its stage count and the name its stage
+// titles start with.
+struct EpisodeColumns {
+    Episode episode;
+    std::size_t stages;
+    std::string_view name; // three letters: "EP1"
+};
 
-// An edited total is stored and at once replaced by the sum of the stages.
-constexpr auto EP1 = withCommon<EP1_STAGES + 1>({{
-    stage(One, "C1", 0, "EP1C1"),
-    stage(One, "C2", 1, "EP1C2"),
-    stage(One, "C3", 2, "EP1C3"),
-    stage(One, "C4", 3, "EP1C4"),
-    stage(One, "C5", 4, "EP1C5"),
-    stage(One, "C6", 5, "EP1C6"),
-    stage(One, "C7", 6, "EP1C7"),
-    stage(One, "C8", 7, "EP1C8"),
-    stage(One, "C9", 8, "EP1C9"),
-    stage(One, "TOTAL", EP1_TOTAL, "TOTAL"),
-}});
+constexpr EpisodeColumns EP1_COLUMNS{Episode::One, EP1_STAGES, "EP1"};
+constexpr EpisodeColumns EP2_COLUMNS{Episode::Two, EP2_STAGES, "EP2"};
 
-constexpr auto EP2 = withCommon<EP2_STAGES + 1>({{
-    stage(Two, "C1", 0, "EP2C1"),
-    stage(Two, "C2", 1, "EP2C2"),
-    stage(Two, "C3", 2, "EP2C3"),
-    stage(Two, "C4", 3, "EP2C4"),
-    stage(Two, "C5", 4, "EP2C5"),
-    stage(Two, "TOTAL", EP2_TOTAL, "TOTAL"),
-}});
+constexpr std::size_t MAX_STAGES = 9; // one digit in the headings
+
+// The texts of an episode's stage columns, kept for its table to point at: the
+// headings "C1".., the titles "EP1C1"...
+struct StageTexts {
+    std::array<std::array<char, 2>, MAX_STAGES> headings{};
+    std::array<std::array<char, 5>, MAX_STAGES> titles{};
+};
+
+constexpr StageTexts stageTexts(const EpisodeColumns& episode)
+{
+    StageTexts texts;
+    for (std::size_t i = 0; i < episode.stages; ++i) {
+        texts.headings[i] = {'C', static_cast<char>('1' + i)};
+        texts.titles[i] = {episode.name[0], episode.name[1], episode.name[2], 'C', static_cast<char>('1' + i)};
+    }
+    return texts;
+}
+
+template <const EpisodeColumns& View>
+constexpr StageTexts STAGE_TEXTS = stageTexts(View);
+
+// The stage columns, then the total. An edited total is stored and at once
+// replaced by the sum of the stages.
+template <const EpisodeColumns& View>
+constexpr auto episodeView()
+{
+    static_assert(View.stages <= MAX_STAGES && View.name.size() == 3);
+    constexpr const StageTexts& texts = STAGE_TEXTS<View>;
+    std::array<Column, View.stages + 1> values{};
+    for (std::size_t i = 0; i < View.stages; ++i) {
+        const std::string_view heading(texts.headings[i].data(), texts.headings[i].size());
+        const std::string_view title(texts.titles[i].data(), texts.titles[i].size());
+        values[i] = stage(View.episode, heading, i, title);
+    }
+    values[View.stages] = stage(View.episode, "TOTAL", View.stages, "TOTAL");
+    return withCommon(values);
+}
+
+constexpr auto EP1 = episodeView<EP1_COLUMNS>();
+constexpr auto EP2 = episodeView<EP2_COLUMNS>();
 
 // Indexed by the view's number.
 const std::array<ViewColumns, 3> VIEWS{{

@@ -115,7 +115,22 @@ constexpr std::array<EpisodeShape, 2> EPISODES{{
         &recomputeEp2Best},
 }};
 
+constexpr TimeTextParts makeTimeTextParts()
+{
+    TimeTextParts parts{};
+    for (std::uint32_t h = 0; h < parts.hours.size(); ++h)
+        parts.hours[h] = {h < 10 ? ' ' : static_cast<char>('0' + h / 10), static_cast<char>('0' + h % 10)};
+    for (std::uint32_t v = 0; v < parts.minutesSeconds.size(); ++v) {
+        const auto [h, m, s] = splitTime(static_cast<std::int32_t>(v));
+        parts.minutesSeconds[v] = {'\'', static_cast<char>('0' + m / 10), static_cast<char>('0' + m % 10), '"',
+            static_cast<char>('0' + s / 10), static_cast<char>('0' + s % 10)};
+    }
+    return parts;
+}
+
 } // namespace
+
+constexpr TimeTextParts TIME_TEXT_PARTS = makeTimeTextParts();
 
 std::string timeToText(std::int32_t seconds)
 {
@@ -181,6 +196,8 @@ std::int32_t ep1StageSum(const CharRecord& rec) { return stageSum(rec, episodeSh
 std::int32_t ep2StageSum(const CharRecord& rec) { return stageSum(rec, episodeShape(Episode::Two)); }
 
 const EpisodeShape& episodeShape(Episode episode) { return EPISODES[static_cast<std::size_t>(episode)]; }
+
+std::span<const EpisodeShape> episodeShapes() { return EPISODES; }
 
 std::int32_t stageSum(const CharRecord& rec, const EpisodeShape& episode)
 {
