@@ -2,14 +2,12 @@
 // and a very long roster: only the visible rows are drawn.
 
 #include "app/tform1.h"
-#include "platform/errorreport.h"
+#include "offscreen.h"
 #include "ratio.h"
 #include "view/drawgrid.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QPixmap>
-#include <QTemporaryDir>
 #include <cstdlib>
 #include <string>
 
@@ -92,19 +90,7 @@ BENCHMARK(BM_switchView)->Arg(SHORT_ROSTER)->Arg(100000)->Unit(benchmark::kMicro
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qargc = 1;
-    QApplication app(qargc, argv);
-    // A folder of its own, so that no roster file of the current folder is loaded.
-    QTemporaryDir dir;
-    if (!dir.isValid())
-        return 1;
-    const QString oldDir = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    setErrorReportHook([](const QString& text) { qWarning("%s", qPrintable(text)); });
-
-    int rc = 0;
-    {
+    return qvrbench::inOffscreenFolder(argv, [&](QTemporaryDir&) {
         TForm1 form;
         Form1 = &form;
         form.resize(800, 600);
@@ -115,12 +101,10 @@ int main(int argc, char** argv)
         form.DrawGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         useRoster(SHORT_ROSTER);
         fitRowsToViewport(form, static_cast<int>(SHORT_ROSTER));
-        rc = qvrbench::runAndPrint(argc, argv,
+        const int rc = qvrbench::runAndPrint(argc, argv,
             {{"BM_paintGrid/100000", "BM_paintGrid/10", 1.1}, {"BM_paintGrid/100000", "BM_paintGrid/1000", 0},
                 {"BM_switchView/100000", "BM_switchView/10", 1.1}});
         Form1 = nullptr;
-    }
-    setErrorReportHook({});
-    QDir::setCurrent(oldDir);
-    return rc;
+        return rc;
+    });
 }

@@ -4,6 +4,7 @@
 
 #include "history/historystore.h"
 #include "history/historywindow.h"
+#include "offscreen.h"
 #include "platform/filedialog.h"
 #include "ratio.h"
 #include "roster/rostersheet.h"
@@ -155,12 +156,10 @@ BENCHMARK(BM_readRowsAndPaintEmpty)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qargc = 1;
-    QApplication app(qargc, argv);
-    QTemporaryDir dir;
-    folder = &dir;
-    return qvrbench::runAndPrint(argc, argv,
-        {{"BM_recordEntry", "BM_bareInsert", 1.5}, {"BM_openHistoryWindow/1", "BM_readRowsAndPaintEmpty", 3},
-            {"BM_openHistoryWindow/0", "BM_readRowsAndPaintEmpty", 0}});
+    return qvrbench::inOffscreenFolder(argv, [&](QTemporaryDir& dir) {
+        folder = &dir;
+        return qvrbench::runAndPrint(argc, argv,
+            {{"BM_recordEntry", "BM_bareInsert", 1.5}, {"BM_openHistoryWindow/1", "BM_readRowsAndPaintEmpty", 3},
+                {"BM_openHistoryWindow/0", "BM_readRowsAndPaintEmpty", 0}});
+    });
 }

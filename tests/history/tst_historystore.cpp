@@ -85,6 +85,14 @@ private slots:
         QVERIFY(alice[1].value == first);
         QCOMPARE(keysOf(store.allEntries()),
             (std::vector<std::int64_t>{std::int64_t(k1), std::int64_t(k2), std::int64_t(k3)}));
+        // One kind of value: the window's view.
+        const ValueEntry status = entry(3000, "Alice", {ValueField::Status, 4}, 7, 8);
+        QVERIFY(store.committed(status));
+        const auto times = store.entriesOf("Alice", ValueField::Ep1);
+        QCOMPARE(times.size(), std::size_t{2});
+        QVERIFY(times[0].value == second);
+        QCOMPARE(store.entriesOf("Alice", ValueField::Status).size(), std::size_t{1});
+        QVERIFY(store.entriesOf("Alice", ValueField::Ep2).empty());
         // Another run sees the same.
         HistoryStore again(path());
         QVERIFY(again.entriesOf("Bob").at(0).value == other);

@@ -34,6 +34,71 @@ struct Recorded {
     }
 };
 
+// A second running copy of the program, forked before any file is open: records
+// `count` entries under `name`, telling each returned key down `out`; halfway it
+// tells HALFWAY and waits for a byte on `go`, so that the two copies' entries
+// interleave however the machine schedules them.
+constexpr std::int64_t HALFWAY = -1;
+
+pid_t startCopy(
+    const std::string& path, const char* name, std::int32_t count, const int (&outPipe)[2], const int (&goPipe)[2])
+{
+    const pid_t child = ::fork();
+    if (child != 0)
+        return child;
+    ::alarm(120); // a copy that hangs ends, and the parent sees its pipe close
+    ::close(outPipe[0]);
+    ::close(goPipe[1]); // so that the parent closing its end ends the wait
+    const int out = outPipe[1], go = goPipe[0];
+    HistoryStore store(path);
+    for (std::int32_t i = 0; i < count; ++i) {
+        char byte = 0;
+        if (i == count / 2 && (::write(out, &HALFWAY, sizeof HALFWAY) != sizeof HALFWAY || ::read(go, &byte, 1) != 1))
+            ::_exit(2);
+        const auto key = static_cast<std::int64_t>(
+            store.committed(ValueEntry{i, name, 0, 0, {ValueField::Ep1, i % EP1_STAGES}, i, i + 1, false}));
+        if (key == 0 || ::write(out, &key, sizeof key) != sizeof key)
+            ::_exit(1);
+    }
+    ::_exit(0);
+}
+
+// Reads the copy's keys until HALFWAY (true) or the end of its pipe (false).
+bool readKeys(int from, std::vector<std::int64_t>& keys)
+{
+    std::int64_t key = 0;
+    while (::read(from, &key, sizeof key) == sizeof key) {
+        if (key == HALFWAY)
+            return true;
+        keys.push_back(key);
+    }
+    return false;
+}
+
+std::string integrityOf(const std::string& path)
+{
+    sqlite3* db = nullptr;
+    std::string verdict = "cannot open";
+    if (sqlite3_open(path.c_str(), &db) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr);
+        if (sqlite3_step(st) == SQLITE_ROW)
+            verdict = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return verdict;
+}
+
+std::vector<std::int64_t> keysOf(const std::vector<HistoryEntry>& entries)
+{
+    std::vector<std::int64_t> keys;
+    for (const auto& e : entries)
+        keys.push_back(e.key);
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
 } // namespace
 
 class TstRecording : public QObject {
@@ -42,7 +107,11 @@ class TstRecording : public QObject {
     std::string path() const { return dir_.filePath("history.sqlite").toStdString(); }
 
 private slots:
-    void init() { QFile::remove(QString::fromStdString(path())); }
+    void init()
+    {
+        for (const char* tail : {"", "-wal", "-shm"})
+            QFile::remove(QString::fromStdString(path() + tail));
+    }
 
     void commitsThatChangeAValueAreRecorded()
     {
@@ -169,21 +238,52 @@ private slots:
         }
         QVERIFY2(told.size() >= 40, "the children recorded next to nothing");
         HistoryStore after(path());
-        const auto kept = after.entriesOf("K");
-        std::vector<std::int64_t> keys;
-        for (const auto& e : kept)
-            keys.push_back(e.key);
-        std::sort(keys.begin(), keys.end());
+        const auto keys = keysOf(after.entriesOf("K"));
         for (const auto k : told)
             QVERIFY2(std::binary_search(keys.begin(), keys.end(), k), qPrintable(QString::number(k)));
-        sqlite3* db = nullptr;
-        QCOMPARE(sqlite3_open(path().c_str(), &db), SQLITE_OK);
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr);
-        QCOMPARE(sqlite3_step(st), SQLITE_ROW);
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))), QByteArray("ok"));
-        sqlite3_finalize(st);
-        sqlite3_close(db);
+        QCOMPARE(integrityOf(path()), std::string("ok"));
+    }
+
+    // Two copies of the program started at once on a new file both record, their
+    // entries interleaved, and neither loses one or damages the file.
+    void twoCopiesRecordAtOnce()
+    {
+        constexpr std::int32_t EACH = 30;
+        const char* const names[2] = {"Copy A", "Copy B"};
+        int out[2][2], go[2][2];
+        pid_t copies[2];
+        for (int c = 0; c < 2; ++c) {
+            QVERIFY(::pipe(out[c]) == 0 && ::pipe(go[c]) == 0);
+            copies[c] = startCopy(path(), names[c], EACH, out[c], go[c]);
+            ::close(out[c][1]);
+            ::close(go[c][0]);
+        }
+        std::vector<std::int64_t> told[2];
+        bool halfway = true;
+        for (int c = 0; c < 2; ++c)
+            halfway = readKeys(out[c][0], told[c]) && halfway;
+        // Both halfway: go on; else closing the pipe ends the copy still waiting.
+        bool going = halfway;
+        for (int c = 0; c < 2; ++c) {
+            going = going && ::write(go[c][1], "g", 1) == 1;
+            ::close(go[c][1]);
+        }
+        for (int c = 0; c < 2; ++c) {
+            readKeys(out[c][0], told[c]);
+            ::close(out[c][0]);
+            int status = -1;
+            ::waitpid(copies[c], &status, 0);
+            QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, names[c]);
+        }
+        QVERIFY(going);
+        HistoryStore after(path());
+        for (int c = 0; c < 2; ++c) {
+            QCOMPARE(told[c].size(), std::size_t{EACH});
+            QCOMPARE(keysOf(after.entriesOf(names[c])), told[c]); // commit order is key order
+        }
+        // Each copy wrote half its entries before the other went on.
+        QVERIFY(told[0].front() < told[1].back() && told[1].front() < told[0].back());
+        QCOMPARE(integrityOf(path()), std::string("ok"));
     }
 };
 

@@ -77,22 +77,32 @@ bool fitsInt32(sqlite3_int64 v)
     return v >= std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max();
 }
 
-// The entry of the statement's row, or nothing when a value does not fit its field.
+// The entry of the statement's row, or nothing when a value does not fit its
+// field. Read through the row's values: each column call of the statement API
+// locks and checks the statement again, and a long history reads many rows.
 bool readEntry(sqlite3_stmt* st, HistoryEntry& out)
 {
-    for (int c = 3; c <= 9; ++c)
-        if (sqlite3_column_type(st, c) != SQLITE_INTEGER || !fitsInt32(sqlite3_column_int64(st, c)))
+    std::int32_t ints[7]; // section_id, class, kind, field, old_value, new_value, best
+    for (int c = 0; c < 7; ++c) {
+        sqlite3_value* value = sqlite3_column_value(st, c + 3);
+        if (sqlite3_value_type(value) != SQLITE_INTEGER || !fitsInt32(sqlite3_value_int64(value)))
             return false;
-    const auto kind = sqlite3_column_int(st, 5);
-    const auto best = sqlite3_column_int(st, 9);
+        ints[c] = sqlite3_value_int(value);
+    }
+    const auto [id, wtype, kind, field, oldValue, newValue, best] = ints;
     if (kind < ValueField::Status || kind > ValueField::Ep2 || (best != 0 && best != 1))
         return false;
-    const auto* name = static_cast<const char*>(sqlite3_column_blob(st, 2));
+    sqlite3_value* name = sqlite3_column_value(st, 2);
+    const auto* bytes = static_cast<const char*>(sqlite3_value_blob(name));
     out.key = sqlite3_column_int64(st, 0);
-    out.value = ValueEntry{sqlite3_column_int64(st, 1),
-        std::string(name ? name : "", static_cast<std::size_t>(sqlite3_column_bytes(st, 2))), sqlite3_column_int(st, 3),
-        sqlite3_column_int(st, 4), {static_cast<ValueField::Kind>(kind), sqlite3_column_int(st, 6)},
-        sqlite3_column_int(st, 7), sqlite3_column_int(st, 8), best == 1};
+    out.value.whenUtc = sqlite3_column_int64(st, 1);
+    out.value.name.assign(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_value_bytes(name)));
+    out.value.id = id;
+    out.value.wtype = wtype;
+    out.value.field = {static_cast<ValueField::Kind>(kind), field};
+    out.value.oldValue = oldValue;
+    out.value.newValue = newValue;
+    out.value.best = best == 1;
     return true;
 }
 
@@ -298,11 +308,12 @@ void HistoryStore::remove(std::int64_t key)
         changed();
 }
 
-std::vector<HistoryEntry> HistoryStore::select(const std::string& sql, const Bind& bind)
+std::vector<HistoryEntry> HistoryStore::select(const std::string& sql, const Bind& bind, std::size_t expected)
 {
     std::vector<HistoryEntry> out;
     if (!available())
         return out;
+    out.reserve(expected);
     HistoryEntry entry;
     const int code = query(sql.c_str(), bind, [&](sqlite3_stmt* st) {
         if (readEntry(st, entry) && plausibleEntry(entry.value))
@@ -315,11 +326,42 @@ std::vector<HistoryEntry> HistoryStore::select(const std::string& sql, const Bin
     return out;
 }
 
+// How many entries a name has at most, counted in its index alone: read into
+// room made once, a long history is not copied from block to ever larger block.
+std::size_t HistoryStore::countOf(std::string_view name)
+{
+    std::size_t count = 0;
+    query("SELECT count(*) FROM entries WHERE name = ?", bindName(name),
+        [&](sqlite3_stmt* st) { count = static_cast<std::size_t>(sqlite3_column_int64(st, 0)); });
+    return count;
+}
+
+HistoryStore::Bind HistoryStore::bindName(std::string_view name)
+{
+    return [name](sqlite3_stmt* st) {
+        sqlite3_bind_blob(st, 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    };
+}
+
 std::vector<HistoryEntry> HistoryStore::entriesOf(std::string_view name)
 {
-    return select(std::string(COLUMNS) + " AND name = ? ORDER BY when_utc DESC, id DESC", [&](sqlite3_stmt* st) {
-        sqlite3_bind_blob(st, 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-    });
+    if (!available())
+        return {};
+    return select(
+        std::string(COLUMNS) + " AND name = ? ORDER BY when_utc DESC, id DESC", bindName(name), countOf(name));
+}
+
+std::vector<HistoryEntry> HistoryStore::entriesOf(std::string_view name, ValueField::Kind kind)
+{
+    if (!available())
+        return {};
+    return select(
+        std::string(COLUMNS) + " AND name = ? AND kind = ? ORDER BY when_utc DESC, id DESC",
+        [&](sqlite3_stmt* st) {
+            bindName(name)(st);
+            sqlite3_bind_int(st, 2, kind);
+        },
+        countOf(name));
 }
 
 std::vector<HistoryEntry> HistoryStore::allEntries()

@@ -55,6 +55,8 @@ public:
     // The entries of one name that are not withdrawn, newest first; entries whose
     // values are out of range are left out.
     std::vector<HistoryEntry> entriesOf(std::string_view name);
+    // Those of one kind: the stage times of an episode, or the status values.
+    std::vector<HistoryEntry> entriesOf(std::string_view name, ValueField::Kind kind);
     // Everyone's, by name, then oldest first.
     std::vector<HistoryEntry> allEntries();
 
@@ -79,7 +81,9 @@ private:
     // A change: false, and the fault reported, when it did not reach the file.
     bool write(const char* sql, const Bind& bind);
     void setWithdrawn(std::uint64_t token, bool withdrawn);
-    std::vector<HistoryEntry> select(const std::string& sql, const Bind& bind);
+    std::vector<HistoryEntry> select(const std::string& sql, const Bind& bind, std::size_t expected = 0);
+    std::size_t countOf(std::string_view name);
+    static Bind bindName(std::string_view name);
     void failed(const std::string& message);
     void changed();
 

@@ -7,17 +7,20 @@
 #include <QCategoryAxis>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QImage>
 #include <QLineSeries>
-#include <QScatterSeries>
+#include <QPainter>
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace qvr {
 
 namespace {
 
-constexpr std::size_t DENSE = 200;
+constexpr int STAR_SIZE = 14;
 
 class ChartsHistoryChart : public HistoryChart {
 public:
@@ -42,53 +45,91 @@ public:
         chart->addAxis(dates, Qt::AlignBottom);
         QAbstractAxis* values = valueAxis(valueTicks);
         chart->addAxis(values, Qt::AlignLeft);
+        setDateRange(*dates, lines);
+        for (const ChartLine& line : lines) {
+            auto* series = new QLineSeries;
+            series->setName(line.title);
+            addEmpty(*chart, *series, *dates, *values);
+            // Markers on a dense line only thicken it, and a thin pen draws it
+            // fast; the pen is changed once the theme has given the line its colour.
+            series->setPointsVisible(!line.dense);
+            if (line.dense) {
+                QPen pen = series->pen();
+                pen.setWidth(1);
+                pen.setCosmetic(true);
+                series->setPen(pen);
+            }
+            // The bests: a line without a pen whose points are drawn as one star
+            // image each, in the line's colour. A scatter series would make a
+            // scene item per point, which costs many times the whole line.
+            auto* bests = new QLineSeries;
+            bests->setName(line.title + QStringLiteral(" best"));
+            QPen none(series->color());
+            none.setStyle(Qt::NoPen);
+            bests->setPen(none);
+            bests->setMarkerSize(STAR_SIZE);
+            bests->setLightMarker(starImage(series->color()));
+            addEmpty(*chart, *bests, *dates, *values);
+            fill(*series, *bests, line.points);
+        }
+    }
+
+private:
+    // A day either side, so that a single point does not sit on the frame.
+    static void setDateRange(QDateTimeAxis& dates, const std::vector<ChartLine>& lines)
+    {
         qint64 first = std::numeric_limits<qint64>::max(), last = std::numeric_limits<qint64>::min();
         for (const ChartLine& line : lines)
             for (const ChartPoint& p : line.points) {
                 first = std::min(first, p.msecsSinceEpoch);
                 last = std::max(last, p.msecsSinceEpoch);
             }
-        // A day either side, so that a single point does not sit on the frame; set
-        // before the series come, so that they are laid out once.
         if (first <= last)
-            dates->setRange(
+            dates.setRange(
                 QDateTime::fromMSecsSinceEpoch(first - 86400000), QDateTime::fromMSecsSinceEpoch(last + 86400000));
-        for (const ChartLine& line : lines) {
-            auto* series = new QLineSeries;
-            series->setName(line.title);
-            // Markers on a dense line only thicken it, and a thin pen draws it fast.
-            const bool dense = line.points.size() > DENSE;
-            series->setPointsVisible(!dense);
-            if (dense) {
-                QPen pen = series->pen();
-                pen.setWidth(1);
-                pen.setCosmetic(true);
-                series->setPen(pen);
-            }
-            auto* bests = new QScatterSeries;
-            bests->setName(line.title + QStringLiteral(" best"));
-            bests->setMarkerShape(QScatterSeries::MarkerShapeStar);
-            bests->setMarkerSize(14);
-            // Handed over whole: a series told of each point redraws for each.
-            QList<QPointF> all, best;
-            all.reserve(static_cast<qsizetype>(line.points.size()));
-            for (const ChartPoint& p : line.points) {
-                all.append({double(p.msecsSinceEpoch), p.value});
-                if (p.best)
-                    best.append(all.back());
-            }
-            series->replace(all);
-            bests->replace(best);
-            for (QXYSeries* s : {static_cast<QXYSeries*>(series), static_cast<QXYSeries*>(bests)}) {
-                chart->addSeries(s);
-                s->attachAxis(dates);
-                s->attachAxis(values);
-            }
-            bests->setColor(series->color());
-        }
     }
 
-private:
+    // Added and fitted to its axes while empty: each step lays the series out
+    // again, and an empty one costs nothing to lay out.
+    static void addEmpty(QChart& chart, QXYSeries& series, QAbstractAxis& dates, QAbstractAxis& values)
+    {
+        chart.addSeries(&series);
+        series.attachAxis(&dates);
+        series.attachAxis(&values);
+    }
+
+    // Handed over whole: a series told of each point lays itself out for each.
+    static void fill(QXYSeries& line, QXYSeries& bests, const std::vector<ChartPoint>& points)
+    {
+        QList<QPointF> all, best;
+        all.reserve(static_cast<qsizetype>(points.size()));
+        for (const ChartPoint& p : points) {
+            all.append({double(p.msecsSinceEpoch), p.value});
+            if (p.best)
+                best.append(all.back());
+        }
+        line.replace(all);
+        bests.replace(best);
+    }
+
+    static QImage starImage(const QColor& colour)
+    {
+        QImage image(STAR_SIZE, STAR_SIZE, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPolygonF star;
+        const double outer = STAR_SIZE / 2.0 - 0.5, inner = outer * 0.5, centre = STAR_SIZE / 2.0;
+        for (int i = 0; i < 10; ++i) {
+            const double r = i % 2 ? inner : outer, angle = -M_PI / 2 + i * M_PI / 5;
+            star << QPointF(centre + r * std::cos(angle), centre + r * std::sin(angle));
+        }
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(colour.darker(150), 1));
+        painter.setBrush(colour);
+        painter.drawPolygon(star);
+        return image;
+    }
+
     static QAbstractAxis* valueAxis(const std::vector<ChartTick>& ticks)
     {
         if (ticks.empty()) {

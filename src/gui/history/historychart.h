@@ -16,10 +16,12 @@ struct ChartPoint {
     double value = 0;
     bool best = false;
 };
-// One stage or status value: its points, oldest first.
+// One stage or status value: its points, oldest first. A dense line has more
+// entries than the chart has room for; it is drawn thin, without markers.
 struct ChartLine {
     QString title;
     std::vector<ChartPoint> points;
+    bool dense = false;
 };
 // A labelled mark on the value axis.
 struct ChartTick {

@@ -72,8 +72,9 @@ std::vector<ChartTick> timeTicks(const std::vector<ChartLine>& lines)
 
 // A line with more points than the chart has room for is drawn through the lowest
 // and highest value and the first best of each stretch of time: the same picture
-// for a fraction of the drawing. The table keeps every entry.
-constexpr std::size_t MOST_POINTS = 200;
+// for a fraction of the drawing (each point costs the chart's layout and paint,
+// which run several times before the first frame). The table keeps every entry.
+constexpr std::size_t MOST_POINTS = 120;
 
 std::vector<ChartPoint> thinned(const std::vector<ChartPoint>& points)
 {
@@ -184,8 +185,8 @@ HistoryWindow::HistoryWindow(RosterSheet& sheet, HistoryStore& store, OpenDialog
     table_->setObjectName(QStringLiteral("HistoryTable"));
     table_->setAccessibleName(QStringLiteral("History entries"));
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Column widths from the first rows only: the newest, all of one form.
-    table_->horizontalHeader()->setResizeContentsPrecision(50);
+    // Column widths from the rows in view only: the newest, all of one form.
+    table_->horizontalHeader()->setResizeContentsPrecision(0);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->hide();
     table_->installEventFilter(this);
@@ -234,9 +235,8 @@ void HistoryWindow::follow()
         caption_->setText(QStringLiteral("History is not available: ") + text(store_.fault()));
     } else if (sheet_.currec) {
         caption_->setText(fromCp932(sheet_.currec->nameText()));
-        for (auto& e : store_.entriesOf(sheet_.currec->nameText()))
-            if (e.value.field.kind == kindOf(view) && chosen(e.value.field))
-                entries.push_back(std::move(e));
+        entries = store_.entriesOf(sheet_.currec->nameText(), kindOf(view));
+        std::erase_if(entries, [this](const HistoryEntry& e) { return !chosen(e.value.field); });
     }
     model_->beginReplace();
     shown_ = std::move(entries);
@@ -288,6 +288,7 @@ void HistoryWindow::fillChart(ViewMode view)
         for (auto e = shown_.rbegin(); e != shown_.rend(); ++e)
             if (e->value.field.index == i)
                 line.points.push_back({e->value.whenUtc * 1000, double(e->value.newValue), e->value.best});
+        line.dense = line.points.size() > MOST_POINTS;
         line.points = thinned(line.points);
         if (!line.points.empty())
             lines.push_back(std::move(line));
