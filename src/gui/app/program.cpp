@@ -6,6 +6,7 @@
 #include "platform/cp932.h"
 #include "platform/error.h"
 #include "platform/errorreport.h"
+#include "platform/programstyle.h"
 #include "platform/qtext.h"
 #include "subtool/tform2.h"
 
@@ -137,6 +138,7 @@ int runProgram(int argc, char** argv, const MainWindowHook& onMainWindow)
     const std::string startFile = toNativePath(line.file);
 
     QApplication app(argc, argv);
+    QApplication::setStyle(new ProgramStyle(QApplication::style()));
     QApplication::setApplicationName(QStringLiteral("qvrutl"));
     // Wayland shells find the desktop entry, and so the icon, by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(QVR_APP_ID));
