@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QIconEngine>
+#include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPainter>
@@ -26,6 +27,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <map>
+#include <thread>
 #include <unistd.h>
 
 TForm1* Form1 = nullptr;
@@ -120,6 +122,16 @@ private:
     std::map<int, QPixmap> loaded_;
 };
 
+// Reading the first picture loads every image format plugin the toolkit has, with
+// their libraries: 9 % of the start-up's instructions. The style draws the sub
+// tool's group boxes from a picture, and the sub tool is painted before the main
+// window; read on another core while the windows are built, the plugins are there
+// by then.
+std::jthread loadImagePluginsAside()
+{
+    return std::jthread([] { QImageReader(QStringLiteral(":/qvrutl-48.png")).canRead(); });
+}
+
 } // namespace
 
 QIcon programIcon()
@@ -143,6 +155,7 @@ int runProgram(int argc, char** argv, const MainWindowHook& onMainWindow)
     // Wayland shells find the desktop entry, and so the icon, by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(QVR_APP_ID));
     QApplication::setWindowIcon(programIcon());
+    const std::jthread imagePlugins = loadImagePluginsAside();
     loadToolkitTranslations(app);
     closeOnTerminateSignal(app);
     // Closing the main window ends the program, however many tool windows are open.
