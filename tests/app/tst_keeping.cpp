@@ -2,6 +2,7 @@
 // they cannot do and then change nothing, an export never replaces the roster
 // the file dialog offers, and closing keeps unsaved changes as a recovery copy.
 
+#include "platform/errorreport.h"
 #include "common/formfixture.h"
 #include "common/ver2file.h"
 #include "view/celleditors.h"
@@ -265,12 +266,32 @@ private slots:
         w.FormDestroy();
         QVERIFY(f.readSettings().contains("LastFile=" + lastfile.toUtf8() + "\r\n"));
         Roster next;
-        QCOMPARE(qvr::loadRoster(lastfile.toStdString(), next), LoadResult::Loaded);
+        qvr::loadRoster(lastfile.toStdString(), next);
         QCOMPARE(std::string(next[1]->nameText()), std::string("Mine"));
     }
 
     // After a load the current record is still the one clicked before; leaving
     // the memo must not reach the new roster, nor freed memory.
+    // A Load that cannot first keep the unsaved roster does not replace it.
+    void loadKeepsTheRosterWhenNoCopyCanBeWritten()
+    {
+        FormFixture f;
+        saveRoster("start.pd3", namedRoster("Start"));
+        f.writeSettings("[LAST]\r\nLastFile=start.pd3\r\n");
+        TForm1& w = f.start();
+        w.SBadd->click();
+        const Roster before = cloneRoster(w.rosterSheet.roster);
+        QFile blocker(f.dir.filePath("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        qputenv("XDG_STATE_HOME", f.dir.filePath("blocker").toLocal8Bit());
+        f.answers << f.dir.filePath("start.pd3");
+        QVERIFY(!guard([&] { w.Load1Click(); }));
+        QCOMPARE(f.reports.size(), 1);
+        QVERIFY2(f.reports[0].contains(u"作成できません"), qPrintable(f.reports[0]));
+        QVERIFY(sameContent(w.rosterSheet.roster, before));
+        QVERIFY(w.rosterSheet.modified());
+    }
+
     void closingKeepsUnsavedChanges_data()
     {
         QTest::addColumn<QString>("action");
@@ -342,7 +363,7 @@ private slots:
         QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.pd3$").match(copy).hasMatch(),
             qPrintable(copy));
         Roster back;
-        QCOMPARE(qvr::loadRoster((f.recoveryFolder() + "/" + copy).toStdString(), back), LoadResult::Loaded);
+        qvr::loadRoster((f.recoveryFolder() + "/" + copy).toStdString(), back);
         QVERIFY(sameContent(back, expected));
     }
 };

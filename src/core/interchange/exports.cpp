@@ -413,8 +413,14 @@ bool isProtectedRosterFile(const std::string& path)
         return false;
     if (hasRosterExtension(path))
         return true;
+    // A file that reads as a roster is one, whatever its name.
     Roster scratch;
-    return loadRoster(path, scratch) == LoadResult::Loaded;
+    try {
+        loadRoster(path, scratch);
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
 }
 
 LineList csvLines(const Roster& roster)

@@ -1,5 +1,6 @@
 #include "interchange/ver2import.h"
 
+#include "platform/error.h"
 #include "platform/fileio.h"
 
 #include <cerrno>
@@ -54,25 +55,35 @@ RecordPtr recordFromSlot(std::string_view slot)
 }
 
 // Reads at most `limit` bytes; a read error ends the data where it happened.
-bool readPrefix(const std::string& path, std::size_t limit, std::string& data)
+// Throws errCannotOpen when the file cannot be opened or a read fails, so that
+// a damaged medium never imports part of a file as if it were all of it.
+std::string readPrefix(const std::string& path, std::size_t limit)
 {
+    struct stat st { };
+    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        throw errCannotOpen(path);
     // Non-blocking so that a named pipe without a writer cannot hang the window.
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return false;
-    data.resize(limit);
+        throw errCannotOpen(path);
+    std::string data(limit, '\0');
     std::size_t got = 0;
+    bool failed = false;
     while (got < limit) {
         ssize_t n = fileIo().read(fd, data.data() + got, limit - got);
         if (n < 0 && errno == EINTR)
             continue;
+        // A pipe with nothing to give yet ends the reading as its end would.
+        failed = n < 0 && errno != EAGAIN;
         if (n <= 0)
             break;
         got += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    if (failed)
+        throw errCannotOpen(path);
     data.resize(got);
-    return true;
+    return data;
 }
 
 } // namespace
@@ -91,19 +102,12 @@ Roster parseVer2(std::string_view bytes)
     return records;
 }
 
-bool importVer2(const std::string& path, Roster& roster)
+void importVer2(const std::string& path, Roster& roster)
 {
-    struct stat st { };
-    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
-        return false;
-    std::string data;
-    if (!readPrefix(path, VER2_SLOT_COUNT * VER2_SLOT_SIZE, data))
-        return true;
-    Roster added = parseVer2(data);
+    Roster added = parseVer2(readPrefix(path, VER2_SLOT_COUNT * VER2_SLOT_SIZE));
     roster.reserve(roster.size() + added.size());
     for (auto& rec : added)
         roster.push_back(std::move(rec));
-    return true;
 }
 
 } // namespace qvr

@@ -15,8 +15,8 @@ constexpr std::size_t VER2_SLOT_COUNT = 50;
 // ends the reading and builds no record.
 Roster parseVer2(std::string_view bytes);
 
-// Appends the file's characters to the roster. False when no file exists at the
-// path; a file that exists but cannot be read adds nothing and gives true.
-bool importVer2(const std::string& path, Roster& roster);
+// Appends the file's characters to the roster; throws errCannotOpen, adding
+// nothing, when there is no file at the path or it cannot be read.
+void importVer2(const std::string& path, Roster& roster);
 
 } // namespace qvr

@@ -1,6 +1,7 @@
 #include "roster/recovery.h"
 
 #include "platform/error.h"
+#include "platform/folders.h"
 #include "roster/rosterfile.h"
 
 #include <algorithm>
@@ -88,21 +89,6 @@ std::string recoveryFolder()
     return {};
 }
 
-bool makeFolders(const std::string& folder)
-{
-    if (folder.empty())
-        return false;
-    for (std::size_t at = 1; at <= folder.size(); ++at) {
-        if (at != folder.size() && folder[at] != '/')
-            continue;
-        const std::string part = folder.substr(0, at);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-    }
-    struct stat st { };
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 std::string recoveryFileName(std::time_t when)
 {
     std::tm local{};
@@ -114,22 +100,19 @@ std::string recoveryFileName(std::time_t when)
 
 std::string writeRecoveryCopy(const Roster& roster, const std::string& folder, std::time_t when, std::size_t keep)
 {
+    makeFolders(folder);
     const std::string name = recoveryFileName(when);
-    if (folder.empty() || name.empty() || !makeFolders(folder))
-        return {};
+    if (name.empty()) // a time the calendar cannot name
+        throw errCannotCreate(folder);
     // An earlier copy of the same second is never replaced.
     const std::string stem = folder + "/" + name.substr(0, STAMP_SIZE);
     std::string path = stem + std::string(EXTENSION);
     for (unsigned n = 2; exists(path); ++n) {
         if (n > 99999)
-            return {};
+            throw errCannotCreate(path);
         path = stem + "_" + std::to_string(n) + std::string(EXTENSION);
     }
-    try {
-        saveRoster(path, roster);
-    } catch (const Error&) {
-        return {};
-    }
+    saveRoster(path, roster);
     keepNewest(folder, keep);
     return path;
 }

@@ -1,6 +1,7 @@
 #include "roster/rosterfile.h"
 
 #include "platform/atomicfile.h"
+#include "platform/error.h"
 #include "platform/filereader.h"
 
 #include <cstring>
@@ -185,18 +186,17 @@ std::optional<Roster> parseRoster(std::string_view bytes)
     return readRoster(in);
 }
 
-LoadResult loadRoster(const std::string& path, Roster& roster)
+void loadRoster(const std::string& path, Roster& roster)
 {
     FileReader in(path);
     if (!in.isOpen())
-        return LoadResult::CannotOpen;
+        throw errCannotOpen(path);
     auto parsed = readRoster(in);
     if (in.failed())
-        return LoadResult::CannotOpen;
+        throw errCannotOpen(path);
     if (!parsed)
-        return LoadResult::NotRoster;
+        throw errNotRoster(path);
     roster = std::move(*parsed);
-    return LoadResult::Loaded;
 }
 
 // The same bytes as serializeRoster(), streamed block by block.

@@ -21,10 +21,10 @@ std::string serializeRoster(const Roster& roster);
 // memo length). Never allocates more than the bytes can hold.
 std::optional<Roster> parseRoster(std::string_view bytes);
 
-enum class LoadResult { Loaded, CannotOpen, NotRoster };
-
-// Replaces the roster's content with the file's; on failure the roster is untouched.
-LoadResult loadRoster(const std::string& path, Roster& roster);
+// Replaces the roster's content with the file's; throws errCannotOpen when the
+// file cannot be opened or read, errNotRoster when it is not a whole roster file.
+// On failure the roster is untouched.
+void loadRoster(const std::string& path, Roster& roster);
 
 // Writes the roster atomically; throws errCannotCreate or errWrite on failure.
 void saveRoster(const std::string& path, const Roster& roster);

@@ -332,12 +332,10 @@ void RosterSheet::forgetHistory()
     savedPosition_ = wasModified ? NEVER : 0;
 }
 
-LoadResult RosterSheet::load(const std::string& path, const std::function<void()>& beforeReplacing)
+void RosterSheet::load(const std::string& path, const std::function<void()>& beforeReplacing)
 {
     Roster incoming;
-    const LoadResult result = qvr::loadRoster(path, incoming);
-    if (result != LoadResult::Loaded)
-        return result;
+    qvr::loadRoster(path, incoming);
     if (beforeReplacing)
         beforeReplacing();
     // The old roster goes into the step, so the current record stays alive and a
@@ -349,7 +347,6 @@ LoadResult RosterSheet::load(const std::string& path, const std::function<void()
     record(std::move(step));
     savedPosition_ = history_.position();
     changed(Change::Rows);
-    return result;
 }
 
 void RosterSheet::save(const std::string& path)

@@ -87,10 +87,11 @@ public:
     void forgetHistory();
 
     // --- files ---
-    // Replaces the roster with the file's, as one step; on failure nothing
-    // changes. `beforeReplacing` runs once the file has been read, while the old
-    // roster is still in place. The best times stay as they were until the next pass.
-    LoadResult load(const std::string& path, const std::function<void()>& beforeReplacing = {});
+    // Replaces the roster with the file's, as one step; throws as `loadRoster`
+    // does, and nothing changes. `beforeReplacing` runs once the file has been
+    // read, while the old roster is still in place; when it throws, the load
+    // stops there. The best times stay as they were until the next pass.
+    void load(const std::string& path, const std::function<void()>& beforeReplacing = {});
     // Writes the roster atomically and remembers the path; throws on failure.
     // Not a step; the history stays.
     void save(const std::string& path);

@@ -368,7 +368,11 @@ void TForm1::writeSettings()
 void TForm1::FormDestroy()
 {
     guard([this] { writeSettings(); });
-    keepUnsavedRoster();
+    try {
+        keepUnsavedRoster();
+    } catch (const Error&) {
+        // The copy is the last try to keep the work; at the end nobody would see a report.
+    }
     rosterSheet.releaseRecords();
 }
 
@@ -422,17 +426,11 @@ void TForm1::keepUnsavedRoster()
         writeRecoveryCopy(rosterSheet.roster, recoveryFolder(), std::time(nullptr));
 }
 
-void TForm1::loadRoster(const std::string& path, bool reportMissing)
+void TForm1::loadRoster(const std::string& path)
 {
-    // Unsaved work that the load replaces is kept as closing keeps it.
-    switch (rosterSheet.load(path, [this] { keepUnsavedRoster(); })) {
-    case LoadResult::CannotOpen:
-        if (reportMissing)
-            throw errCannotOpen(path);
-        return;
-    case LoadResult::NotRoster: throw errNotRoster(path);
-    case LoadResult::Loaded: break;
-    }
+    // Unsaved work that the load replaces is kept as closing keeps it; when it
+    // cannot be kept, the roster is not replaced.
+    rosterSheet.load(path, [this] { keepUnsavedRoster(); });
 }
 
 void TForm1::showSheetName()

@@ -112,11 +112,11 @@ private:
     // Stores what is still being edited and, when the roster has unsaved changes,
     // writes it into the recovery folder; a failure there is silent.
     void keepUnsavedRoster();
-    void loadRoster(const std::string& path, bool reportMissing = true);
+    void loadRoster(const std::string& path);
     void storePendingMemo();
     void openStartFiles(const std::string& startFile);
     void openFile(const std::string& path);
-    void importVer2File(const std::string& path, bool reportMissing);
+    void importVer2File(const std::string& path);
     void RecoveryCopies1Click();
     // Export-CVS, Export-HTML, Export-XML: a file name, the memo still typed, the writer.
     template <typename Writer>

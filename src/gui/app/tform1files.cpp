@@ -10,6 +10,7 @@
 #include "platform/errorreport.h"
 #include "platform/filedialog.h"
 #include "platform/qtext.h"
+#include "platform/folders.h"
 #include "roster/recovery.h"
 #include "view/celleditors.h"
 
@@ -79,14 +80,14 @@ void TForm1::Import1Click()
     std::string path;
     if (!askFile(*this, *OpenDialog1, "Ver2File(*.pd2)|*.pd2", path))
         return;
-    importVer2File(path, false);
+    // A file the dialog offered but that cannot be read adds nothing, silently.
+    ignoring(Error::Kind::CannotOpen, [&] { importVer2File(path); });
 }
 
-void TForm1::importVer2File(const std::string& path, bool reportMissing)
+void TForm1::importVer2File(const std::string& path)
 {
     Roster imported;
-    if (!importVer2(path, imported) && reportMissing)
-        throw errCannotOpen(path);
+    importVer2(path, imported);
     rosterSheet.appendRecords(std::move(imported));
 }
 
@@ -122,8 +123,7 @@ void TForm1::Version1Click() { Form3->exec(); }
 void TForm1::RecoveryCopies1Click()
 {
     const std::string folder = recoveryFolder();
-    if (!makeFolders(folder))
-        throw errCannotOpen(folder);
+    makeFolders(folder);
     // The dialog opens in the folder; cancelled, it offers its last name again.
     const QString remembered = OpenDialog1->fileName;
     OpenDialog1->fileName = fromNativePath(folder) + u'/';
@@ -144,15 +144,15 @@ void TForm1::openStartFiles(const std::string& startFile)
     if (rosterGiven && guard([&] { loadRoster(startFile); }))
         return;
     if (!rosterSheet.lastfile.empty())
-        guard([this] { loadRoster(rosterSheet.lastfile, false); });
+        guard([this] { ignoring(Error::Kind::CannotOpen, [this] { loadRoster(rosterSheet.lastfile); }); });
     if (!startFile.empty() && !rosterGiven)
-        guard([&] { importVer2File(startFile, true); });
+        guard([&] { importVer2File(startFile); });
 }
 
 void TForm1::openFile(const std::string& path)
 {
     if (isVer2File(path))
-        importVer2File(path, true);
+        importVer2File(path);
     else
         loadRoster(path);
 }
