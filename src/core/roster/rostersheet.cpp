@@ -48,10 +48,13 @@ RosterStep RosterSheet::recordStep(StepLabel::Kind kind, std::size_t index, bool
     step.label.row = currow;
     step.label.index = index;
     // A loose record's values are nobody's to bring back; a pass it causes still is.
-    if (!currentLoose_) {
+    // Its step holds them all the same, without the memo, for the edit to compare.
+    RecordEdit before = recordBefore(*currec, withMemo && !currentLoose_);
+    if (currentLoose_)
+        before.rec = nullptr;
+    else
         step.label.record = currec;
-        step.change = recordBefore(*currec, withMemo);
-    }
+    step.change = std::move(before);
     return step;
 }
 
@@ -119,7 +122,9 @@ void RosterSheet::setStageTime(Episode episode, std::size_t stage, std::int32_t 
     std::vector<std::int32_t*> marked;
     const EpisodeShape& shape = episodeShape(episode);
     const std::span<std::int32_t> times = shape.times(*currec);
-    const std::vector<std::int32_t> before(times.begin(), times.end());
+    // The times before the edit, as the step keeps them for undo; read before the
+    // step is recorded.
+    const std::span<const std::int32_t> before = shape.readTimes(std::get<RecordEdit>(step.change).other);
     if (stage >= times.size())
         throw std::out_of_range("stage time index");
     times[stage] = seconds;

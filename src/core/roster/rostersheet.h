@@ -108,7 +108,7 @@ private:
     void changed(Change change, int row = -1);
     void record(RosterStep step, bool changesFile = true);
     // A step of the current record's values before an edit; without the record
-    // when it is loose (its edits are stored without a step).
+    // (nothing to bring back) when it is loose: its edits are stored without a step.
     RosterStep recordStep(StepLabel::Kind kind, std::size_t index = 0, bool withMemo = false);
     void storeRecordStep(RosterStep& step);
     // Records a time edit: the record, the times the pass marked elsewhere and the

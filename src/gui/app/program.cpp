@@ -6,12 +6,14 @@
 #include "platform/cp932.h"
 #include "platform/error.h"
 #include "platform/errorreport.h"
+#include "platform/programstyle.h"
 #include "platform/qtext.h"
 #include "subtool/tform2.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QIconEngine>
+#include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPainter>
@@ -25,6 +27,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <map>
+#include <thread>
 #include <unistd.h>
 
 TForm1* Form1 = nullptr;
@@ -119,6 +122,16 @@ private:
     std::map<int, QPixmap> loaded_;
 };
 
+// Reading the first picture loads every image format plugin the toolkit has, with
+// their libraries: 9 % of the start-up's instructions. The style draws the sub
+// tool's group boxes from a picture, and the sub tool is painted before the main
+// window; read on another core while the windows are built, the plugins are there
+// by then.
+std::jthread loadImagePluginsAside()
+{
+    return std::jthread([] { QImageReader(QStringLiteral(":/qvrutl-48.png")).canRead(); });
+}
+
 } // namespace
 
 QIcon programIcon()
@@ -137,10 +150,12 @@ int runProgram(int argc, char** argv, const MainWindowHook& onMainWindow)
     const std::string startFile = toNativePath(line.file);
 
     QApplication app(argc, argv);
+    QApplication::setStyle(new ProgramStyle(QApplication::style()));
     QApplication::setApplicationName(QStringLiteral("qvrutl"));
     // Wayland shells find the desktop entry, and so the icon, by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(QVR_APP_ID));
     QApplication::setWindowIcon(programIcon());
+    const std::jthread imagePlugins = loadImagePluginsAside();
     loadToolkitTranslations(app);
     closeOnTerminateSignal(app);
     // Closing the main window ends the program, however many tool windows are open.

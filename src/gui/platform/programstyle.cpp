@@ -1,0 +1,74 @@
+#include "platform/programstyle.h"
+
+#include <QApplication>
+#include <QIconEngine>
+#include <QPointer>
+#include <QStyleOption>
+#include <functional>
+#include <utility>
+
+namespace qvr {
+
+namespace {
+
+// An icon that is made by `make` at its first use and answers as that icon does.
+class DeferredIconEngine : public QIconEngine {
+public:
+    explicit DeferredIconEngine(std::function<QIcon()> make) : make_(std::move(make)) { }
+
+    QIconEngine* clone() const override { return new DeferredIconEngine(*this); }
+    QString key() const override { return QStringLiteral("qvrdeferred"); }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().actualSize(size, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().pixmap(size, 1.0, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override
+    {
+        // The icon is asked for the same device pixels as its engine would be.
+        return icon().pixmap(size / scale, scale, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().availableSizes(mode, state);
+    }
+
+private:
+    const QIcon& icon()
+    {
+        if (!made_) {
+            icon_ = make_();
+            made_ = true;
+        }
+        return icon_;
+    }
+
+    std::function<QIcon()> make_;
+    QIcon icon_;
+    bool made_ = false;
+};
+
+} // namespace
+
+QIcon ProgramStyle::standardIcon(StandardPixmap icon, const QStyleOption* option, const QWidget* widget) const
+{
+    if (icon != SP_ToolBarHorizontalExtensionButton && icon != SP_ToolBarVerticalExtensionButton)
+        return QProxyStyle::standardIcon(icon, option, widget);
+    // The direction is taken now: the option and the widget need not live until
+    // the first drawing, and the arrow points the way it would have pointed.
+    const bool rightToLeft = option ? option->direction == Qt::RightToLeft : QGuiApplication::isRightToLeft();
+    return QIcon(new DeferredIconEngine([base = QPointer<QStyle>(baseStyle()), icon, rightToLeft] {
+        QStyleOption direction;
+        direction.direction = rightToLeft ? Qt::RightToLeft : Qt::LeftToRight;
+        return (base ? base.data() : QApplication::style())->standardIcon(icon, &direction, nullptr);
+    }));
+}
+
+} // namespace qvr
