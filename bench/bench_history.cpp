@@ -145,7 +145,7 @@ void BM_readRowsAndPaintEmpty(benchmark::State& state)
         sqlite3_finalize(st);
         benchmark::DoNotOptimize(sum);
         QWidget window(nullptr, Qt::Window);
-        window.resize(860, 460);
+        window.resize(HistoryWindow::OPEN_WIDTH, HistoryWindow::OPEN_HEIGHT);
         paint.showAndWait(window);
     }
     sqlite3_close(db);

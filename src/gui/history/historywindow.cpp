@@ -162,7 +162,7 @@ HistoryWindow::HistoryWindow(RosterSheet& sheet, HistoryStore& store, OpenDialog
 {
     setObjectName(QStringLiteral("HistoryWindow"));
     setWindowTitle(QStringLiteral("History"));
-    resize(860, 460);
+    resize(OPEN_WIDTH, OPEN_HEIGHT);
     auto* layout = new QVBoxLayout(this);
     caption_ = new QLabel(this);
     caption_->setObjectName(QStringLiteral("HistoryCaption"));
@@ -192,6 +192,7 @@ HistoryWindow::HistoryWindow(RosterSheet& sheet, HistoryStore& store, OpenDialog
     table_->installEventFilter(this);
     split->addWidget(chartPane);
     split->addWidget(table_);
+    split->setSizes({OPEN_WIDTH - TABLE_WIDTH, TABLE_WIDTH});
     layout->addWidget(split, 1);
 
     auto* bottom = new QHBoxLayout;

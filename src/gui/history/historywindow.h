@@ -30,6 +30,10 @@ class HistoryWindow : public QWidget {
     Q_OBJECT
 public:
     using ViewOf = std::function<ViewMode()>;
+    // The size the window opens at; the table's six columns fit without scrolling.
+    static constexpr int OPEN_WIDTH = 1140;
+    static constexpr int OPEN_HEIGHT = 460;
+    static constexpr int TABLE_WIDTH = 480;
     // The chart comes from the module file given; without it, the table alone.
     HistoryWindow(RosterSheet& sheet, HistoryStore& store, OpenDialog& dialog, ViewOf view, const QString& chartModule,
         QWidget* parent = nullptr);
