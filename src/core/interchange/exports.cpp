@@ -175,8 +175,8 @@ struct HtmlEpisode {
     bool ExportOptions::*shown;
     ViewMode view;
     std::string_view headOpen;
-    std::string_view cellOpen;
-    std::string_view bestOpen;
+    Piece cellOpen;
+    Piece bestOpen;
 };
 
 constexpr std::array<HtmlEpisode, 2> HTML_EPISODES{{
@@ -222,8 +222,8 @@ std::string_view listEntry(const std::array<std::string_view, N>& list, std::int
 constexpr std::size_t HTML_CELLS_ROOM = 2048;
 
 // A best time is shown by its class; the text carries no mark.
-char* writeTimeCells(char* p, std::span<const Column> columns, const CharRecord& rec, std::string_view plainOpen,
-    std::string_view bestOpen)
+char* writeTimeCells(
+    char* p, std::span<const Column> columns, const CharRecord& rec, const Piece& plainOpen, const Piece& bestOpen)
 {
     // The columns of one view belong to one episode.
     const std::span<const std::int32_t> times = episodeShape(columns.front().episode).readTimes(rec);
