@@ -55,8 +55,6 @@ std::string reasonOf(int code)
     }
 }
 
-bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
-
 // history.sqlite.damaged-2026-12-10, with -2, -3 … when that name is taken.
 std::string asideName(const std::string& path)
 {
@@ -67,7 +65,7 @@ std::string asideName(const std::string& path)
     std::strftime(date, sizeof date, "%Y-%m-%d", &local);
     const std::string base = path + ".damaged-" + date;
     std::string name = base;
-    for (int n = 2; exists(name) || exists(name + "-wal"); ++n)
+    for (int n = 2; nameTaken(name) || nameTaken(name + "-wal"); ++n)
         name = base + "-" + std::to_string(n);
     return name;
 }

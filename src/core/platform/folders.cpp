@@ -23,4 +23,10 @@ void makeFolders(const std::string& folder)
         throw errCannotCreate(folder);
 }
 
+bool nameTaken(const std::string& path)
+{
+    struct stat st { };
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
 } // namespace qvr

@@ -10,4 +10,8 @@ namespace qvr {
 // is no folder by that name afterwards.
 void makeFolders(const std::string& folder);
 
+// Whether anything has the name, a dangling link included: names the program
+// picks for new files never take one that is there.
+bool nameTaken(const std::string& path);
+
 } // namespace qvr

@@ -19,12 +19,6 @@ namespace {
 constexpr std::size_t STAMP_SIZE = 19; // "2026-12-09_14-03-22"
 constexpr std::string_view EXTENSION = ".pd3";
 
-bool exists(const std::string& path)
-{
-    struct stat st { };
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
 // Orders copies by their time, then by the number after a clash; 0 when the
 // name is not one of ours. "stamp.pd3" is 1, "stamp_2.pd3" is 2.
 unsigned copyNumber(std::string_view name)
@@ -107,7 +101,7 @@ std::string writeRecoveryCopy(const Roster& roster, const std::string& folder, s
     // An earlier copy of the same second is never replaced.
     const std::string stem = folder + "/" + name.substr(0, STAMP_SIZE);
     std::string path = stem + std::string(EXTENSION);
-    for (unsigned n = 2; exists(path); ++n) {
+    for (unsigned n = 2; nameTaken(path); ++n) {
         if (n > 99999)
             throw errCannotCreate(path);
         path = stem + "_" + std::to_string(n) + std::string(EXTENSION);
