@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <iterator>
 #include <ctime>
 #include <limits>
 #include <sys/stat.h>
@@ -32,8 +33,13 @@ const char* const SCHEMA = "CREATE TABLE IF NOT EXISTS entries ("
                            " withdrawn INTEGER NOT NULL DEFAULT 0);"
                            "CREATE INDEX IF NOT EXISTS entries_by_name ON entries(name, when_utc);";
 
-const char* const COLUMNS = "SELECT id, when_utc, name, section_id, class, kind, field, old_value, new_value, best"
+// The entry's values, then its kind and name; a query for one name and kind asks
+// for the values only (ONE_KIND).
+const char* const COLUMNS = "SELECT id, when_utc, section_id, class, field, old_value, new_value, best, kind, name"
                             " FROM entries WHERE withdrawn = 0";
+const char* const ONE_KIND = "SELECT id, when_utc, section_id, class, field, old_value, new_value, best"
+                             " FROM entries WHERE withdrawn = 0 AND name = ? AND kind = ? ORDER BY when_utc DESC, id DESC";
+constexpr int VALUE_COLUMNS = 6; // section_id .. best
 
 bool damaged(int code) { return code == SQLITE_NOTADB || code == SQLITE_CORRUPT; }
 
@@ -75,34 +81,78 @@ bool fitsInt32(sqlite3_int64 v)
     return v >= std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max();
 }
 
+// The row's integer column, or nothing when it is not an integer of 32 bits.
+bool readInt32(sqlite3_stmt* st, int column, std::int32_t& out)
+{
+    sqlite3_value* value = sqlite3_column_value(st, column);
+    if (sqlite3_value_type(value) != SQLITE_INTEGER)
+        return false;
+    const sqlite3_int64 v = sqlite3_value_int64(value);
+    out = static_cast<std::int32_t>(v);
+    return fitsInt32(v);
+}
+
 // The entry of the statement's row, or nothing when a value does not fit its
 // field. Read through the row's values: each column call of the statement API
-// locks and checks the statement again, and a long history reads many rows.
-bool readEntry(sqlite3_stmt* st, HistoryEntry& out)
+// locks and checks the statement again, and a long history reads many rows. A
+// row without its kind and name (ONE_KIND) keeps those of `out`.
+bool readEntry(sqlite3_stmt* st, bool withKindAndName, HistoryEntry& out)
 {
-    std::int32_t ints[7]; // section_id, class, kind, field, old_value, new_value, best
-    for (int c = 0; c < 7; ++c) {
-        sqlite3_value* value = sqlite3_column_value(st, c + 3);
-        if (sqlite3_value_type(value) != SQLITE_INTEGER || !fitsInt32(sqlite3_value_int64(value)))
+    std::int32_t ints[VALUE_COLUMNS + 1]; // section_id, class, field, old_value, new_value, best, kind
+    const int count = withKindAndName ? VALUE_COLUMNS + 1 : VALUE_COLUMNS;
+    for (int c = 0; c < count; ++c)
+        if (!readInt32(st, c + 2, ints[c]))
             return false;
-        ints[c] = sqlite3_value_int(value);
-    }
-    const auto [id, wtype, kind, field, oldValue, newValue, best] = ints;
-    if (kind < ValueField::Status || kind > ValueField::Ep2 || (best != 0 && best != 1))
+    const auto [id, wtype, field, oldValue, newValue, best, kind] = ints;
+    if (best != 0 && best != 1)
         return false;
-    sqlite3_value* name = sqlite3_column_value(st, 2);
-    const auto* bytes = static_cast<const char*>(sqlite3_value_blob(name));
+    if (withKindAndName) {
+        if (kind < ValueField::Status || kind > ValueField::Ep2)
+            return false;
+        sqlite3_value* name = sqlite3_column_value(st, count + 2);
+        const auto* bytes = static_cast<const char*>(sqlite3_value_blob(name));
+        out.value.name.assign(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_value_bytes(name)));
+        out.value.field.kind = static_cast<ValueField::Kind>(kind);
+    }
     out.key = sqlite3_column_int64(st, 0);
     out.value.whenUtc = sqlite3_column_int64(st, 1);
-    out.value.name.assign(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_value_bytes(name)));
     out.value.id = id;
     out.value.wtype = wtype;
-    out.value.field = {static_cast<ValueField::Kind>(kind), field};
+    out.value.field.index = field;
     out.value.oldValue = oldValue;
     out.value.newValue = newValue;
     out.value.best = best == 1;
     return true;
 }
+
+// Rows are gathered in blocks of a fixed size and joined once at the end: a long
+// history is neither counted first nor copied from block to ever larger block,
+// and no block is large enough to be mapped apart from the heap.
+class EntryBlocks {
+public:
+    void add(HistoryEntry&& entry)
+    {
+        if (blocks_.empty() || blocks_.back().size() == BLOCK) {
+            blocks_.emplace_back();
+            blocks_.back().reserve(BLOCK);
+        }
+        blocks_.back().push_back(std::move(entry));
+    }
+    std::vector<HistoryEntry> joined() &&
+    {
+        if (blocks_.size() <= 1)
+            return blocks_.empty() ? std::vector<HistoryEntry>{} : std::move(blocks_.front());
+        std::vector<HistoryEntry> out;
+        out.reserve((blocks_.size() - 1) * BLOCK + blocks_.back().size());
+        for (auto& block : blocks_)
+            std::move(block.begin(), block.end(), std::back_inserter(out));
+        return out;
+    }
+
+private:
+    static constexpr std::size_t BLOCK = 1024;
+    std::vector<std::vector<HistoryEntry>> blocks_;
+};
 
 } // namespace
 
@@ -306,32 +356,23 @@ void HistoryStore::remove(std::int64_t key)
         changed();
 }
 
-std::vector<HistoryEntry> HistoryStore::select(const std::string& sql, const Bind& bind, std::size_t expected)
+std::vector<HistoryEntry> HistoryStore::select(const std::string& sql, const Bind& bind, const ValueEntry* known)
 {
-    std::vector<HistoryEntry> out;
     if (!available())
-        return out;
-    out.reserve(expected);
+        return {};
+    EntryBlocks rows;
     HistoryEntry entry;
+    if (known)
+        entry.value = *known;
     const int code = query(sql.c_str(), bind, [&](sqlite3_stmt* st) {
-        if (readEntry(st, entry) && plausibleEntry(entry.value))
-            out.push_back(std::move(entry));
+        if (readEntry(st, !known, entry) && plausibleEntry(entry.value))
+            rows.add(HistoryEntry(entry));
     });
     if (code != SQLITE_OK) {
         fault_ = "履歴ファイル " + path_ + " を読めません (" + reasonOf(code) + ")";
         failed(fault_);
     }
-    return out;
-}
-
-// How many entries a name has at most, counted in its index alone: read into
-// room made once, a long history is not copied from block to ever larger block.
-std::size_t HistoryStore::countOf(std::string_view name)
-{
-    std::size_t count = 0;
-    query("SELECT count(*) FROM entries WHERE name = ?", bindName(name),
-        [&](sqlite3_stmt* st) { count = static_cast<std::size_t>(sqlite3_column_int64(st, 0)); });
-    return count;
+    return std::move(rows).joined();
 }
 
 HistoryStore::Bind HistoryStore::bindName(std::string_view name)
@@ -343,23 +384,21 @@ HistoryStore::Bind HistoryStore::bindName(std::string_view name)
 
 std::vector<HistoryEntry> HistoryStore::entriesOf(std::string_view name)
 {
-    if (!available())
-        return {};
-    return select(
-        std::string(COLUMNS) + " AND name = ? ORDER BY when_utc DESC, id DESC", bindName(name), countOf(name));
+    return select(std::string(COLUMNS) + " AND name = ? ORDER BY when_utc DESC, id DESC", bindName(name));
 }
 
 std::vector<HistoryEntry> HistoryStore::entriesOf(std::string_view name, ValueField::Kind kind)
 {
-    if (!available())
-        return {};
+    ValueEntry known;
+    known.name = name;
+    known.field.kind = kind;
     return select(
-        std::string(COLUMNS) + " AND name = ? AND kind = ? ORDER BY when_utc DESC, id DESC",
+        ONE_KIND,
         [&](sqlite3_stmt* st) {
             bindName(name)(st);
             sqlite3_bind_int(st, 2, kind);
         },
-        countOf(name));
+        &known);
 }
 
 std::vector<HistoryEntry> HistoryStore::allEntries()

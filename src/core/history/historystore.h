@@ -81,8 +81,8 @@ private:
     // A change: false, and the fault reported, when it did not reach the file.
     bool write(const char* sql, const Bind& bind);
     void setWithdrawn(std::uint64_t token, bool withdrawn);
-    std::vector<HistoryEntry> select(const std::string& sql, const Bind& bind, std::size_t expected = 0);
-    std::size_t countOf(std::string_view name);
+    // `known`: the name and kind every row has, which the query does not read.
+    std::vector<HistoryEntry> select(const std::string& sql, const Bind& bind, const ValueEntry* known = nullptr);
     static Bind bindName(std::string_view name);
     void failed(const std::string& message);
     void changed();
