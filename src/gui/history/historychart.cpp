@@ -29,7 +29,9 @@ public:
         view_->setObjectName(QStringLiteral("HistoryChart"));
         view_->setAccessibleName(QStringLiteral("History chart"));
         view_->setRenderHint(QPainter::Antialiasing);
-        view_->chart()->legend()->setAlignment(Qt::AlignBottom);
+        // The window's stage boxes are the legend; the chart's would say it again
+        // and cost a layout of its own.
+        view_->chart()->legend()->hide();
     }
 
     QWidget* widget() override { return view_; }
@@ -49,26 +51,23 @@ public:
         for (const ChartLine& line : lines) {
             auto* series = new QLineSeries;
             series->setName(line.title);
-            addEmpty(*chart, *series, *dates, *values);
-            // Markers on a dense line only thicken it, and a thin pen draws it
-            // fast; the pen is changed once the theme has given the line its colour.
+            // A pen of its own before it is added: the theme keeps it. Markers on
+            // a dense line only thicken it, and a thin pen draws it fast.
+            QPen pen(line.colour, line.dense ? 1 : 2);
+            pen.setCosmetic(line.dense);
+            series->setPen(pen);
             series->setPointsVisible(!line.dense);
-            if (line.dense) {
-                QPen pen = series->pen();
-                pen.setWidth(1);
-                pen.setCosmetic(true);
-                series->setPen(pen);
-            }
+            addEmpty(*chart, *series, *dates, *values);
             // The bests: a line without a pen whose points are drawn as one star
             // image each, in the line's colour. A scatter series would make a
             // scene item per point, which costs many times the whole line.
             auto* bests = new QLineSeries;
             bests->setName(line.title + QStringLiteral(" best"));
-            QPen none(series->color());
+            QPen none(line.colour);
             none.setStyle(Qt::NoPen);
             bests->setPen(none);
             bests->setMarkerSize(STAR_SIZE);
-            bests->setLightMarker(starImage(series->color()));
+            bests->setLightMarker(starImage(line.colour));
             addEmpty(*chart, *bests, *dates, *values);
             fill(*series, *bests, line.points);
         }

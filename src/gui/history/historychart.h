@@ -3,6 +3,7 @@
 // loaded when the window is first opened, so that start-up does not map the
 // charting libraries.
 
+#include <QColor>
 #include <QString>
 #include <QtGlobal>
 #include <vector>
@@ -16,10 +17,12 @@ struct ChartPoint {
     double value = 0;
     bool best = false;
 };
-// One stage or status value: its points, oldest first. A dense line has more
-// entries than the chart has room for; it is drawn thin, without markers.
+// One stage or status value: its points, oldest first, drawn in its colour. A
+// dense line has more entries than the chart has room for; it is drawn thin,
+// without markers.
 struct ChartLine {
     QString title;
+    QColor colour;
     std::vector<ChartPoint> points;
     bool dense = false;
 };
@@ -35,7 +38,8 @@ public:
     // The chart's widget, owned by the parent given to the module's entry.
     virtual QWidget* widget() = 0;
     // One line with points per line given, best points marked; the value axis
-    // labelled with the ticks' texts, or plain numbers when there are none.
+    // labelled with the ticks' texts, or plain numbers when there are none. The
+    // chart has no legend: the window's stage boxes carry the lines' colours.
     virtual void show(const std::vector<ChartLine>& lines, const std::vector<ChartTick>& valueTicks) = 0;
 };
 

@@ -9,11 +9,14 @@
 #include "roster/rostersheet.h"
 
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLibrary>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
@@ -46,6 +49,22 @@ int fieldCount(ValueField::Kind kind)
 }
 
 QString text(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Each stage or status value keeps its colour whichever others are chosen.
+QColor lineColour(int field)
+{
+    static const QRgb colours[] = {0x4e79a7, 0xf28e2b, 0xe15759, 0x59a14f, 0xb07aa1, 0x76b7b2, 0xc9a227, 0x9c755f,
+        0xff9da7, 0x7f7f7f};
+    return QColor(colours[static_cast<std::size_t>(field) % std::size(colours)]);
+}
+
+// The colour's mark beside a stage's box: the chart's legend.
+QIcon swatch(const QColor& colour)
+{
+    QPixmap mark(12, 12);
+    mark.fill(colour);
+    return QIcon(mark);
+}
 
 // Five labelled marks over the times shown, written as the grid writes them.
 std::vector<ChartTick> timeTicks(const std::vector<ChartLine>& lines)
@@ -177,8 +196,8 @@ HistoryWindow::HistoryWindow(RosterSheet& sheet, HistoryStore& store, OpenDialog
         chart_ = loadHistoryChart(chartModule, chartPane);
     if (chart_)
         chartLayout->addWidget(chart_->widget(), 1);
-    choiceRow_ = new QHBoxLayout;
-    chartLayout->addLayout(choiceRow_);
+    choiceGrid_ = new QGridLayout;
+    chartLayout->addLayout(choiceGrid_);
     table_ = new QTableView(split);
     model_ = new HistoryModel(shown_, table_);
     table_->setModel(model_);
@@ -199,6 +218,8 @@ HistoryWindow::HistoryWindow(RosterSheet& sheet, HistoryStore& store, OpenDialog
     everyone_ = new QCheckBox(QStringLiteral("All characters"), this);
     export_ = new QPushButton(QStringLiteral("Export…"), this);
     export_->setObjectName(QStringLiteral("HistoryExport"));
+    if (chart_)
+        bottom->addWidget(new QLabel(QStringLiteral("★ a best time"), this));
     bottom->addStretch(1);
     bottom->addWidget(everyone_);
     bottom->addWidget(export_);
@@ -208,10 +229,15 @@ HistoryWindow::HistoryWindow(RosterSheet& sheet, HistoryStore& store, OpenDialog
 
 HistoryWindow::~HistoryWindow() { delete chart_; }
 
-void HistoryWindow::showEvent(QShowEvent* event)
+void HistoryWindow::setVisible(bool visible)
 {
-    QWidget::showEvent(event);
-    follow();
+    const bool opening = visible && !isVisible();
+    if (opening)
+        refresh();
+    QWidget::setVisible(visible);
+    // A table not yet shown would measure every row for its column widths.
+    if (opening)
+        table_->resizeColumnsToContents();
 }
 
 bool HistoryWindow::eventFilter(QObject* watched, QEvent* event)
@@ -228,6 +254,12 @@ void HistoryWindow::follow()
 {
     if (!isVisible())
         return;
+    refresh();
+    table_->resizeColumnsToContents();
+}
+
+void HistoryWindow::refresh()
+{
     const ViewMode view = view_();
     if (!choicesBuilt_ || view != choicesView_)
         buildChoices(view);
@@ -242,7 +274,6 @@ void HistoryWindow::follow()
     model_->beginReplace();
     shown_ = std::move(entries);
     model_->endReplace();
-    table_->resizeColumnsToContents();
     fillChart(view);
 }
 
@@ -264,6 +295,8 @@ void HistoryWindow::buildChoices(ViewMode view)
     for (int i = 0; i < fieldCount(kind); ++i) {
         auto* box = new QCheckBox(text(fieldLabel({kind, i})), this);
         box->setChecked(chosen({kind, i}));
+        if (chart_)
+            box->setIcon(swatch(lineColour(i)));
         connect(box, &QCheckBox::toggled, this, [this, view, i](bool on) {
             if (on)
                 hidden_[view].erase(i);
@@ -271,7 +304,9 @@ void HistoryWindow::buildChoices(ViewMode view)
                 hidden_[view].insert(i);
             follow();
         });
-        choiceRow_->addWidget(box);
+        // Two rows, so that the chart's pane is no wider than the boxes need.
+        const int perRow = (fieldCount(kind) + 1) / 2;
+        choiceGrid_->addWidget(box, i / perRow, i % perRow);
         choices_.push_back(box);
     }
 }
@@ -285,7 +320,7 @@ void HistoryWindow::fillChart(ViewMode view)
     for (int i = 0; i < fieldCount(kind); ++i) {
         if (!chosen({kind, i}))
             continue;
-        ChartLine line{text(fieldLabel({kind, i})), {}};
+        ChartLine line{text(fieldLabel({kind, i})), lineColour(i), {}};
         for (auto e = shown_.rbegin(); e != shown_.rend(); ++e)
             if (e->value.field.index == i)
                 line.points.push_back({e->value.whenUtc * 1000, double(e->value.newValue), e->value.best});

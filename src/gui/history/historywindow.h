@@ -14,7 +14,7 @@
 #include "view/gridcells.h"
 
 class QCheckBox;
-class QHBoxLayout;
+class QGridLayout;
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -52,11 +52,14 @@ public:
     // Asks for a file and writes this character's history, or everyone's, as CSV.
     void exportHistory();
 
+    // Filled before it is shown, so that it is laid out once, with its content.
+    void setVisible(bool visible) override;
+
 protected:
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void refresh();
     void buildChoices(ViewMode view);
     void fillChart(ViewMode view);
     bool chosen(ValueField field) const;
@@ -69,7 +72,7 @@ private:
     QLabel* caption_ = nullptr;
     QTableView* table_ = nullptr;
     HistoryModel* model_ = nullptr;
-    QHBoxLayout* choiceRow_ = nullptr;
+    QGridLayout* choiceGrid_ = nullptr;
     std::vector<QCheckBox*> choices_;
     std::map<ViewMode, std::set<int>> hidden_; // per view, the fields not chosen
     QCheckBox* everyone_ = nullptr;
