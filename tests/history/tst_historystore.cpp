@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <iterator>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -189,7 +191,38 @@ private slots:
             raw.exec("UPDATE entries SET " + change.toStdString() + " WHERE id = " + std::to_string(bad)), SQLITE_OK);
         QCOMPARE(raw.value("SELECT count(*) FROM entries"), 2LL);
         QVERIFY(store.entriesOf(name.toStdString()).empty());
+        for (const auto kind : {ValueField::Status, ValueField::Ep1, ValueField::Ep2})
+            QVERIFY(store.entriesOf(name.toStdString(), kind).empty());
         QCOMPARE(store.allEntries().size(), std::size_t{1});
+    }
+
+    // More rows than one block of the reader: all of them, in order, for either query.
+    void longHistoryIsReadWholeAndInOrder()
+    {
+        HistoryStore store(path());
+        QVERIFY(store.available());
+        RawDb raw(path());
+        raw.exec("BEGIN");
+        for (int i = 0; i < 2500; ++i)
+            raw.exec("INSERT INTO entries (when_utc, name, section_id, class, kind, field, old_value, new_value, best)"
+                     " VALUES (" +
+                std::to_string(1000 + i) + ", CAST('A' AS BLOB), 1, 2, " + std::to_string(1 + i % 2) + ", " +
+                std::to_string(i % 4) + ", " + std::to_string(i) + ", " + std::to_string(i + 1) + ", " +
+                std::to_string(i % 5 == 0) + ")");
+        raw.exec("COMMIT");
+        const auto all = store.entriesOf("A");
+        QCOMPARE(all.size(), std::size_t{2500});
+        for (const auto kind : {ValueField::Ep1, ValueField::Ep2}) {
+            std::vector<HistoryEntry> expected;
+            std::copy_if(all.begin(), all.end(), std::back_inserter(expected),
+                [kind](const HistoryEntry& e) { return e.value.field.kind == kind; });
+            const auto shown = store.entriesOf("A", kind);
+            QCOMPARE(keysOf(shown), keysOf(expected));
+            QVERIFY(std::equal(shown.begin(), shown.end(), expected.begin(), expected.end(),
+                [](const HistoryEntry& a, const HistoryEntry& b) { return a.value == b.value; }));
+        }
+        QCOMPARE(all.front().value.whenUtc, 3499);
+        QVERIFY(all.back().value == (ValueEntry{1000, "A", 1, 2, {ValueField::Ep1, 0}, 0, 1, true}));
     }
 
     void readOnlyFolderCostsOnlyTheHistory()

@@ -14,6 +14,7 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLegend>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QJsonArray>
@@ -21,6 +22,7 @@
 #include <QLineSeries>
 #include <QProcess>
 #include <QScatterSeries>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTest>
 
@@ -58,12 +60,25 @@ struct Session {
     QString cell(int row, int col) const { return window->table()->model()->index(row, col).data().toString(); }
     int rows() const { return window->table()->model()->rowCount(); }
     QChart* chart() const { return window->findChild<QChartView*>()->chart(); }
-    // The points of the named series.
-    QList<QPointF> points(const QString& name) const
+    QXYSeries* series(const QString& name) const
     {
         for (QAbstractSeries* s : chart()->series())
             if (s->name() == name)
-                return static_cast<QXYSeries*>(s)->points();
+                return static_cast<QXYSeries*>(s);
+        return nullptr;
+    }
+    // The points of the named series.
+    QList<QPointF> points(const QString& name) const
+    {
+        const QXYSeries* s = series(name);
+        return s ? s->points() : QList<QPointF>{};
+    }
+    // The colour a stage's box shows.
+    QColor boxColour(const QString& label) const
+    {
+        for (QCheckBox* box : window->findChildren<QCheckBox*>())
+            if (box->text() == label)
+                return box->icon().pixmap(12, 12).toImage().pixelColor(6, 6);
         return {};
     }
 };
@@ -128,6 +143,9 @@ private slots:
         QCOMPARE(points[0].y(), value);
         QVERIFY(std::abs(points[0].x() - double(QDateTime::currentMSecsSinceEpoch())) < 60000);
         QCOMPARE(s.points(label + QStringLiteral(" best")).size(), best ? 1 : 0);
+        // The stage boxes are the legend: each shows its line's colour.
+        QVERIFY(!s.chart()->legend()->isVisible());
+        QCOMPARE(s.boxColour(label), s.series(label)->pen().color());
         // A second value of the same field: newest first, a second point.
         s.type(col, 1, typed + QStringLiteral("0"));
         QCOMPARE(s.rows(), 2);
@@ -150,6 +168,18 @@ private slots:
         QCOMPARE(s.cell(0, 3), QStringLiteral("11"));
         QCOMPARE(s.w->rosterSheet.roster[1]->status[0], 11);
         QCOMPARE(s.points(QStringLiteral("Lv")).size(), 1);
+    }
+
+    // The table's own cell drawing looks as the style's, a selected row included.
+    void tableCellsLookAsTheStyleDrawsThem()
+    {
+        Session s;
+        s.type(FirstValueColumn, 1, QStringLiteral("10"));
+        s.type(FirstValueColumn + 1, 1, QStringLiteral("12345"));
+        s.window->table()->selectRow(1);
+        const QImage ours = s.window->table()->grab().toImage();
+        s.window->table()->setItemDelegate(new QStyledItemDelegate(s.window->table()));
+        QCOMPARE(s.window->table()->grab().toImage(), ours);
     }
 
     void exportIsCsvInUtf8()

@@ -37,8 +37,9 @@ const char* const SCHEMA = "CREATE TABLE IF NOT EXISTS entries ("
 // for the values only (ONE_KIND).
 const char* const COLUMNS = "SELECT id, when_utc, section_id, class, field, old_value, new_value, best, kind, name"
                             " FROM entries WHERE withdrawn = 0";
-const char* const ONE_KIND = "SELECT id, when_utc, section_id, class, field, old_value, new_value, best"
-                             " FROM entries WHERE withdrawn = 0 AND name = ? AND kind = ? ORDER BY when_utc DESC, id DESC";
+const char* const ONE_KIND =
+    "SELECT id, when_utc, section_id, class, field, old_value, new_value, best"
+    " FROM entries WHERE withdrawn = 0 AND name = ? AND kind = ? ORDER BY when_utc DESC, id DESC";
 constexpr int VALUE_COLUMNS = 6; // section_id .. best
 
 bool damaged(int code) { return code == SQLITE_NOTADB || code == SQLITE_CORRUPT; }

@@ -58,18 +58,12 @@ public:
             series->setPen(pen);
             series->setPointsVisible(!line.dense);
             addEmpty(*chart, *series, *dates, *values);
-            // The bests: a line without a pen whose points are drawn as one star
-            // image each, in the line's colour. A scatter series would make a
-            // scene item per point, which costs many times the whole line.
-            auto* bests = new QLineSeries;
-            bests->setName(line.title + QStringLiteral(" best"));
-            QPen none(line.colour);
-            none.setStyle(Qt::NoPen);
-            bests->setPen(none);
-            bests->setMarkerSize(STAR_SIZE);
-            bests->setLightMarker(starImage(line.colour));
-            addEmpty(*chart, *bests, *dates, *values);
-            fill(*series, *bests, line.points);
+            QXYSeries* bests = nullptr;
+            if (std::any_of(line.points.begin(), line.points.end(), [](const ChartPoint& p) { return p.best; })) {
+                bests = bestsOf(line);
+                addEmpty(*chart, *bests, *dates, *values);
+            }
+            fill(*series, bests, line.points);
         }
     }
 
@@ -97,8 +91,23 @@ private:
         series.attachAxis(&values);
     }
 
+    // The bests: a line without a pen whose points are drawn as one star image
+    // each, in the line's colour. A scatter series would make a scene item per
+    // point, which costs many times the whole line.
+    static QXYSeries* bestsOf(const ChartLine& line)
+    {
+        auto* bests = new QLineSeries;
+        bests->setName(line.title + QStringLiteral(" best"));
+        QPen none(line.colour);
+        none.setStyle(Qt::NoPen);
+        bests->setPen(none);
+        bests->setMarkerSize(STAR_SIZE);
+        bests->setLightMarker(starImage(line.colour));
+        return bests;
+    }
+
     // Handed over whole: a series told of each point lays itself out for each.
-    static void fill(QXYSeries& line, QXYSeries& bests, const std::vector<ChartPoint>& points)
+    static void fill(QXYSeries& line, QXYSeries* bests, const std::vector<ChartPoint>& points)
     {
         QList<QPointF> all, best;
         all.reserve(static_cast<qsizetype>(points.size()));
@@ -108,7 +117,8 @@ private:
                 best.append(all.back());
         }
         line.replace(all);
-        bests.replace(best);
+        if (bests)
+            bests->replace(best);
     }
 
     static QImage starImage(const QColor& colour)

@@ -8,6 +8,7 @@
 #include "roster/columns.h"
 #include "roster/rostersheet.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -19,10 +20,13 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyledItemDelegate>
+#include <QPainter>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace qvr {
 
@@ -53,8 +57,8 @@ QString text(const std::string& s) { return QString::fromUtf8(s.data(), static_c
 // Each stage or status value keeps its colour whichever others are chosen.
 QColor lineColour(int field)
 {
-    static const QRgb colours[] = {0x4e79a7, 0xf28e2b, 0xe15759, 0x59a14f, 0xb07aa1, 0x76b7b2, 0xc9a227, 0x9c755f,
-        0xff9da7, 0x7f7f7f};
+    static const QRgb colours[] = {
+        0x4e79a7, 0xf28e2b, 0xe15759, 0x59a14f, 0xb07aa1, 0x76b7b2, 0xc9a227, 0x9c755f, 0xff9da7, 0x7f7f7f};
     return QColor(colours[static_cast<std::size_t>(field) % std::size(colours)]);
 }
 
@@ -119,6 +123,48 @@ const QStringList COLUMNS{QStringLiteral("Date"), QStringLiteral("Value"), QStri
     QStringLiteral("Difference"), QStringLiteral("Best")};
 
 } // namespace
+
+// A cell's one line of text drawn in one call. The style's item drawing lays
+// every cell out for wrapping, most of the table's painting; these cells are
+// short single lines. Background, selection, colours and focus are the style's.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        const QWidget* view = cell.widget;
+        const QStyle* style = view ? view->style() : QApplication::style();
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &cell, painter, view);
+        QPalette::ColorGroup group = cell.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+        if (group == QPalette::Normal && !(cell.state & QStyle::State_Active))
+            group = QPalette::Inactive;
+        const bool selected = cell.state & QStyle::State_Selected;
+        if (!cell.text.isEmpty()) {
+            const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+            const QRect box = cell.rect.adjusted(margin, 0, -margin, 0);
+            // Placed on the line as the style places it: a line's height is its
+            // ascent and descent, without leading.
+            const QFontMetricsF metrics(cell.font);
+            const QRect line = QStyle::alignedRect(cell.direction, cell.displayAlignment & Qt::AlignVertical_Mask,
+                QSize(box.width(), int(std::ceil(metrics.ascent() + metrics.descent()))), box);
+            const Qt::Alignment across = QStyle::visualAlignment(cell.direction, cell.displayAlignment);
+            painter->setPen(cell.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+            painter->setFont(cell.font);
+            painter->drawText(line, int(across & Qt::AlignHorizontal_Mask) | Qt::AlignTop | Qt::TextSingleLine,
+                cell.fontMetrics.elidedText(cell.text, cell.textElideMode, box.width()));
+        }
+        if (cell.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(cell);
+            focus.rect = style->subElementRect(QStyle::SE_ItemViewItemFocusRect, &cell, view);
+            focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_Item;
+            focus.backgroundColor = cell.palette.color(group, selected ? QPalette::Highlight : QPalette::Window);
+            style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, view);
+        }
+    }
+};
 
 // The shown entries as the table's rows; a cell's text is made when it is asked
 // for, so that a long history costs only the rows on screen.
@@ -201,6 +247,7 @@ HistoryWindow::HistoryWindow(RosterSheet& sheet, HistoryStore& store, OpenDialog
     table_ = new QTableView(split);
     model_ = new HistoryModel(shown_, table_);
     table_->setModel(model_);
+    table_->setItemDelegate(new CellDelegate(table_));
     table_->setObjectName(QStringLiteral("HistoryTable"));
     table_->setAccessibleName(QStringLiteral("History entries"));
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
