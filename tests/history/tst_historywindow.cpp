@@ -170,7 +170,8 @@ private slots:
         QCOMPARE(s.points(QStringLiteral("Lv")).size(), 1);
     }
 
-    // The table's own cell drawing looks as the style's, a selected row included.
+    // The table's own cell and grid drawing looks as the view's and the style's,
+    // a selected row included.
     void tableCellsLookAsTheStyleDrawsThem()
     {
         Session s;
@@ -179,6 +180,7 @@ private slots:
         s.window->table()->selectRow(1);
         const QImage ours = s.window->table()->grab().toImage();
         s.window->table()->setItemDelegate(new QStyledItemDelegate(s.window->table()));
+        s.window->table()->setShowGrid(true);
         QCOMPARE(s.window->table()->grab().toImage(), ours);
     }
 

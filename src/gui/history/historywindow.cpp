@@ -124,9 +124,12 @@ const QStringList COLUMNS{QStringLiteral("Date"), QStringLiteral("Value"), QStri
 
 } // namespace
 
-// A cell's one line of text drawn in one call. The style's item drawing lays
-// every cell out for wrapping, most of the table's painting; these cells are
-// short single lines. Background, selection, colours and focus are the style's.
+// A cell's one line of text drawn in one call, and its part of the grid. The
+// style's item drawing lays every cell out for wrapping, most of the table's
+// painting; these cells are short single lines. The view would draw each grid
+// line the table's height in one stroke, which the raster engine splits across
+// threads; a cell's edges are short. Background, selection, colours and focus
+// are the style's, and the pixels are those of the view's own drawing.
 class CellDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -134,6 +137,7 @@ public:
     {
         QStyleOptionViewItem cell = option;
         initStyleOption(&cell, index);
+        cell.rect.adjust(0, 0, -1, -1); // the grid's pixels, as the view leaves them
         const QWidget* view = cell.widget;
         const QStyle* style = view ? view->style() : QApplication::style();
         style->drawPrimitive(QStyle::PE_PanelItemViewItem, &cell, painter, view);
@@ -142,18 +146,8 @@ public:
             group = QPalette::Inactive;
         const bool selected = cell.state & QStyle::State_Selected;
         if (!cell.text.isEmpty()) {
-            const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
-            const QRect box = cell.rect.adjusted(margin, 0, -margin, 0);
-            // Placed on the line as the style places it: a line's height is its
-            // ascent and descent, without leading.
-            const QFontMetricsF metrics(cell.font);
-            const QRect line = QStyle::alignedRect(cell.direction, cell.displayAlignment & Qt::AlignVertical_Mask,
-                QSize(box.width(), int(std::ceil(metrics.ascent() + metrics.descent()))), box);
-            const Qt::Alignment across = QStyle::visualAlignment(cell.direction, cell.displayAlignment);
             painter->setPen(cell.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
-            painter->setFont(cell.font);
-            painter->drawText(line, int(across & Qt::AlignHorizontal_Mask) | Qt::AlignTop | Qt::TextSingleLine,
-                cell.fontMetrics.elidedText(cell.text, cell.textElideMode, box.width()));
+            drawLineOfText(*painter, cell, style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
         }
         if (cell.state & QStyle::State_HasFocus) {
             QStyleOptionFocusRect focus;
@@ -163,6 +157,30 @@ public:
             focus.backgroundColor = cell.palette.color(group, selected ? QPalette::Highlight : QPalette::Window);
             style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, view);
         }
+        const auto grid = static_cast<QRgb>(style->styleHint(QStyle::SH_Table_GridLineColor, &cell, view));
+        painter->setPen(QPen(QColor::fromRgba(grid), 0));
+        const QRect& r = cell.rect;
+        painter->drawLine(r.left(), r.bottom() + 1, r.right() + 1, r.bottom() + 1);
+        painter->drawLine(r.right() + 1, r.top(), r.right() + 1, r.bottom());
+    }
+    // The grid's pixel beside the text, as the view adds it to a column.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(1, 1);
+    }
+
+private:
+    // Placed as the style places it: a line's height is its ascent and descent.
+    static void drawLineOfText(QPainter& painter, const QStyleOptionViewItem& cell, int margin)
+    {
+        const QRect box = cell.rect.adjusted(margin, 0, -margin, 0);
+        const QFontMetricsF metrics(cell.font);
+        const QRect line = QStyle::alignedRect(cell.direction, cell.displayAlignment & Qt::AlignVertical_Mask,
+            QSize(box.width(), int(std::ceil(metrics.ascent() + metrics.descent()))), box);
+        const Qt::Alignment across = QStyle::visualAlignment(cell.direction, cell.displayAlignment);
+        painter.setFont(cell.font);
+        painter.drawText(line, int(across & Qt::AlignHorizontal_Mask) | Qt::AlignTop | Qt::TextSingleLine,
+            cell.fontMetrics.elidedText(cell.text, cell.textElideMode, box.width()));
     }
 };
 
@@ -255,6 +273,7 @@ HistoryWindow::HistoryWindow(RosterSheet& sheet, HistoryStore& store, OpenDialog
     table_->horizontalHeader()->setResizeContentsPrecision(0);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->hide();
+    table_->setShowGrid(false); // each cell draws its part
     table_->installEventFilter(this);
     split->addWidget(chartPane);
     split->addWidget(table_);
