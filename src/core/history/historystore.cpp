@@ -9,7 +9,6 @@
 #include <sqlite3.h>
 
 #include <cerrno>
-#include <iterator>
 #include <ctime>
 #include <limits>
 #include <sys/stat.h>
@@ -125,35 +124,6 @@ bool readEntry(sqlite3_stmt* st, bool withKindAndName, HistoryEntry& out)
     out.value.best = best == 1;
     return true;
 }
-
-// Rows are gathered in blocks of a fixed size and joined once at the end: a long
-// history is neither counted first nor copied from block to ever larger block,
-// and no block is large enough to be mapped apart from the heap.
-class EntryBlocks {
-public:
-    void add(HistoryEntry&& entry)
-    {
-        if (blocks_.empty() || blocks_.back().size() == BLOCK) {
-            blocks_.emplace_back();
-            blocks_.back().reserve(BLOCK);
-        }
-        blocks_.back().push_back(std::move(entry));
-    }
-    std::vector<HistoryEntry> joined() &&
-    {
-        if (blocks_.size() <= 1)
-            return blocks_.empty() ? std::vector<HistoryEntry>{} : std::move(blocks_.front());
-        std::vector<HistoryEntry> out;
-        out.reserve((blocks_.size() - 1) * BLOCK + blocks_.back().size());
-        for (auto& block : blocks_)
-            std::move(block.begin(), block.end(), std::back_inserter(out));
-        return out;
-    }
-
-private:
-    static constexpr std::size_t BLOCK = 1024;
-    std::vector<std::vector<HistoryEntry>> blocks_;
-};
 
 } // namespace
 
@@ -357,23 +327,37 @@ void HistoryStore::remove(std::int64_t key)
         changed();
 }
 
-std::vector<HistoryEntry> HistoryStore::select(const std::string& sql, const Bind& bind, const ValueEntry* known)
+std::vector<HistoryEntry> HistoryStore::select(
+    const std::string& sql, const Bind& bind, const ValueEntry* known, std::size_t expected)
 {
+    std::vector<HistoryEntry> out;
     if (!available())
-        return {};
-    EntryBlocks rows;
+        return out;
+    out.reserve(expected);
     HistoryEntry entry;
     if (known)
         entry.value = *known;
     const int code = query(sql.c_str(), bind, [&](sqlite3_stmt* st) {
         if (readEntry(st, !known, entry) && plausibleEntry(entry.value))
-            rows.add(HistoryEntry(entry));
+            out.push_back(entry);
     });
     if (code != SQLITE_OK) {
         fault_ = "履歴ファイル " + path_ + " を読めません (" + reasonOf(code) + ")";
         failed(fault_);
     }
-    return std::move(rows).joined();
+    return out;
+}
+
+// How many entries a name has at most, counted in its index alone: read into
+// room made once, a long history is neither copied from block to ever larger
+// block nor gathered apart first (either grows and shrinks the heap by the
+// whole history, a page fault per page at every reading).
+std::size_t HistoryStore::countOf(std::string_view name)
+{
+    std::size_t count = 0;
+    query("SELECT count(*) FROM entries WHERE name = ?", bindName(name),
+        [&](sqlite3_stmt* st) { count = static_cast<std::size_t>(sqlite3_column_int64(st, 0)); });
+    return count;
 }
 
 HistoryStore::Bind HistoryStore::bindName(std::string_view name)
@@ -385,11 +369,16 @@ HistoryStore::Bind HistoryStore::bindName(std::string_view name)
 
 std::vector<HistoryEntry> HistoryStore::entriesOf(std::string_view name)
 {
-    return select(std::string(COLUMNS) + " AND name = ? ORDER BY when_utc DESC, id DESC", bindName(name));
+    if (!available())
+        return {};
+    return select(
+        std::string(COLUMNS) + " AND name = ? ORDER BY when_utc DESC, id DESC", bindName(name), nullptr, countOf(name));
 }
 
 std::vector<HistoryEntry> HistoryStore::entriesOf(std::string_view name, ValueField::Kind kind)
 {
+    if (!available())
+        return {};
     ValueEntry known;
     known.name = name;
     known.field.kind = kind;
@@ -399,7 +388,7 @@ std::vector<HistoryEntry> HistoryStore::entriesOf(std::string_view name, ValueFi
             bindName(name)(st);
             sqlite3_bind_int(st, 2, kind);
         },
-        &known);
+        &known, countOf(name));
 }
 
 std::vector<HistoryEntry> HistoryStore::allEntries()

@@ -81,8 +81,11 @@ private:
     // A change: false, and the fault reported, when it did not reach the file.
     bool write(const char* sql, const Bind& bind);
     void setWithdrawn(std::uint64_t token, bool withdrawn);
-    // `known`: the name and kind every row has, which the query does not read.
-    std::vector<HistoryEntry> select(const std::string& sql, const Bind& bind, const ValueEntry* known = nullptr);
+    // `known`: the name and kind every row has, which the query does not read;
+    // `expected`: the room to make for the rows.
+    std::vector<HistoryEntry> select(
+        const std::string& sql, const Bind& bind, const ValueEntry* known = nullptr, std::size_t expected = 0);
+    std::size_t countOf(std::string_view name);
     static Bind bindName(std::string_view name);
     void failed(const std::string& message);
     void changed();
