@@ -196,7 +196,7 @@ private slots:
         QCOMPARE(store.allEntries().size(), std::size_t{1});
     }
 
-    // More rows than one block of the reader: all of them, in order, for either query.
+    // A long history: every row, in order, for either query.
     void longHistoryIsReadWholeAndInOrder()
     {
         HistoryStore store(path());
