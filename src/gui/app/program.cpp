@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QIcon>
 #include <QIconEngine>
-#include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPainter>
@@ -28,7 +27,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <map>
-#include <thread>
 #include <unistd.h>
 
 TForm1* Form1 = nullptr;
@@ -112,7 +110,7 @@ public:
             }
         QPixmap& picture = loaded_[side];
         if (picture.isNull())
-            picture.load(QStringLiteral(":/qvrutl-%1.png").arg(side));
+            picture = readPng(QStringLiteral(":/qvrutl-%1.png").arg(side));
         return picture.size() == size ? picture : picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
@@ -124,16 +122,6 @@ private:
     static constexpr std::array<int, 3> SIDES{48, 128, 256};
     std::map<int, QPixmap> loaded_;
 };
-
-// Reading the first picture loads every image format plugin the toolkit has, with
-// their libraries: 9 % of the start-up's instructions. The style draws the sub
-// tool's group boxes from a picture, and the sub tool is painted before the main
-// window; read on another core while the windows are built, the plugins are there
-// by then.
-std::jthread loadImagePluginsAside()
-{
-    return std::jthread([] { QImageReader(QStringLiteral(":/qvrutl-48.png")).canRead(); });
-}
 
 } // namespace
 
@@ -161,7 +149,6 @@ int runProgram(int argc, char** argv, const MainWindowHook& onMainWindow)
     // Wayland shells find the desktop entry, and so the icon, by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(QVR_APP_ID));
     QApplication::setWindowIcon(programIcon());
-    const std::jthread imagePlugins = loadImagePluginsAside();
     loadToolkitTranslations(app);
     closeOnTerminateSignal(app);
     // Closing the main window ends the program, however many tool windows are open.
