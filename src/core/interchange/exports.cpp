@@ -123,11 +123,29 @@ void writeEscaped(TextCursor<Sink>& out, std::string_view text)
 
 // ---- CSV ----
 
-char* putCsvNumber(char* p, auto v)
+char* putCsvNumber(char* p, auto v) { return writeDecimalAndComma(p, v); }
+
+// The name field as two overlapping blocks of its fixed bytes, stored whole: no
+// copy of a length known only at run time, and the bytes that need quotes are
+// looked for in the same blocks.
+char* putCsvName(char* out, const CharRecord& rec)
 {
-    p = writeDecimal(p, v);
-    *p = ',';
-    return p + 1;
+    static_assert(NAME_SIZE > blocks::SIZE && NAME_SIZE <= 2 * blocks::SIZE);
+    constexpr std::size_t SECOND = NAME_SIZE - blocks::SIZE;
+    const char* field = rec.name.data();
+    const blocks::Matches firstEnd = blocks::zeros(field);
+    const blocks::Matches secondEnd = blocks::zeros(field + SECOND);
+    const std::size_t n = !firstEnd.none() ? firstEnd.first()
+        : !secondEnd.none()                ? SECOND + secondEnd.first()
+                                           : NAME_SIZE;
+    const std::string_view name(field, n);
+    const bool plain = blocks::find<',', '"', '\r', '\n'>(field).before(std::min(n, blocks::SIZE)).none() &&
+        blocks::find<',', '"', '\r', '\n'>(field + SECOND).before(n > SECOND ? n - SECOND : 0).none();
+    if (!plain)
+        return putCsvField(out, name);
+    std::memcpy(out, field, blocks::SIZE);
+    std::memcpy(out + SECOND, field + SECOND, blocks::SIZE);
+    return out + n;
 }
 
 // Room for the line up to its memo: the row number, the name and the 28 numbers,
@@ -137,7 +155,7 @@ constexpr std::size_t CSV_HEAD_ROOM = csvFieldRoom(NAME_SIZE) + 29 * (DECIMAL_RO
 char* writeCsvHead(char* p, std::size_t k, const CharRecord& rec)
 {
     p = putCsvNumber(p, k);
-    p = putCsvField(p, rec.nameText());
+    p = putCsvName(p, rec);
     *p++ = ',';
     p = putCsvNumber(p, rec.id);
     p = putCsvNumber(p, rec.wtype);
@@ -156,8 +174,15 @@ template <class Sink>
 void emitCsvLine(Sink& sink, std::size_t k, const CharRecord& rec)
 {
     TextCursor out(sink);
+    const std::string_view memo = rec.memo;
+    if (memo.size() <= TEXT_PIECE) {
+        // The usual line, made in one room.
+        out.write(CSV_HEAD_ROOM + csvFieldRoom(memo.size()) + 2,
+            [k, &rec, memo, &sink](char* p) { return sink.lineEnd(putCsvField(writeCsvHead(p, k, rec), memo)); });
+        return;
+    }
     out.write(CSV_HEAD_ROOM, [k, &rec](char* p) { return writeCsvHead(p, k, rec); });
-    writeCsvField(out, rec.memo);
+    writeCsvField(out, memo);
     out.write(2, [&sink](char* p) { return sink.lineEnd(p); });
 }
 

@@ -2,6 +2,8 @@
 
 #include "platform/bulkmemory.h"
 
+#include <new>
+
 namespace qvr {
 
 namespace {
@@ -15,6 +17,7 @@ constexpr std::array<LeadingGroup, 10000> makeLeadingGroups()
         unsigned rest = v;
         for (std::size_t i = g.length; i-- > 0; rest /= 10)
             g.digits[i] = static_cast<char>('0' + rest % 10);
+        g.digits[g.length] = ',';
     }
     return table;
 }
@@ -30,6 +33,8 @@ constexpr std::array<std::array<char, 4>, 10000> makePaddedGroups()
     return table;
 }
 
+constexpr std::align_val_t HEAP_ALIGN{AtomicFileWriter::DIRECT_ALIGN};
+
 } // namespace
 
 constexpr std::array<LeadingGroup, 10000> LEADING_GROUPS = makeLeadingGroups();
@@ -42,7 +47,7 @@ SinkBuffer::SinkBuffer(std::size_t size) : size_(size)
         mapped_ = true;
         data_ = static_cast<char*>(block);
     } else {
-        data_ = new char[size];
+        data_ = static_cast<char*>(::operator new(size, HEAP_ALIGN));
     }
 }
 
@@ -51,7 +56,26 @@ SinkBuffer::~SinkBuffer()
     if (mapped_)
         unmapBulk(data_, size_);
     else
-        delete[] data_;
+        ::operator delete(data_, HEAP_ALIGN);
+}
+
+FileSink::FileSink(AtomicFileWriter& out) : out_(out), buffer_(CAPACITY) { out_.bypassCache(); }
+
+void FileSink::flush()
+{
+    // Whole aligned pieces only, so that each can bypass the cache; the odd rest
+    // moves to the front.
+    const std::size_t whole = used_ - used_ % AtomicFileWriter::DIRECT_ALIGN;
+    out_.writeThrough({buffer_.get(), whole});
+    std::memmove(buffer_.get(), buffer_.get() + whole, used_ - whole);
+    used_ -= whole;
+}
+
+void FileSink::finish()
+{
+    flush();
+    out_.writeThrough({buffer_.get(), used_});
+    used_ = 0;
 }
 
 LineList ListSink::lines() const

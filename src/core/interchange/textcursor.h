@@ -21,7 +21,8 @@
 namespace qvr {
 
 // 0 to 9999 as a number's leading group: its significant digits from the first
-// byte on, and their count. Eight bytes, so that one move copies a group.
+// byte on, a comma after them, and the digits' count. Eight bytes, so that one
+// move copies a group, and a CSV number's comma with it.
 struct LeadingGroup {
     std::array<char, 7> digits;
     std::uint8_t length;
@@ -79,6 +80,32 @@ inline char* writeDecimal(char* out, std::int64_t v)
 inline char* writeDecimal(char* out, std::uint32_t v) { return writeDecimal(out, std::uint64_t{v}); }
 inline char* writeDecimal(char* out, std::int32_t v) { return writeDecimal(out, std::int64_t{v}); }
 
+// The decimal and a comma after it; returns the end after the comma. As with
+// writeDecimal, up to seven bytes beyond may be overwritten.
+inline char* writeDecimalAndComma(char* out, std::uint64_t v)
+{
+    if (v < 10000) {
+        const LeadingGroup& g = LEADING_GROUPS[v];
+        std::memcpy(out, &g, sizeof g);
+        return out + g.length + 1;
+    }
+    out = writeDecimal(out, v);
+    *out = ',';
+    return out + 1;
+}
+
+inline char* writeDecimalAndComma(char* out, std::int64_t v)
+{
+    const auto u = static_cast<std::uint64_t>(v);
+    if (v >= 0)
+        return writeDecimalAndComma(out, u);
+    *out = '-';
+    return writeDecimalAndComma(out + 1, 0 - u);
+}
+
+inline char* writeDecimalAndComma(char* out, std::uint32_t v) { return writeDecimalAndComma(out, std::uint64_t{v}); }
+inline char* writeDecimalAndComma(char* out, std::int32_t v) { return writeDecimalAndComma(out, std::int64_t{v}); }
+
 template <std::size_t N>
 char* put(char* out, const char (&literal)[N])
 {
@@ -133,6 +160,14 @@ struct Matches {
     std::uint64_t high;
 
     bool none() const { return (low | high) == 0; }
+    // Only the matches among the first n bytes, n at most SIZE.
+    Matches before(std::size_t n) const
+    {
+        const auto keep = [](std::size_t bytes) {
+            return bytes >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * bytes)) - 1;
+        };
+        return {low & keep(n), high & keep(n < 8 ? 0 : n - 8)};
+    }
     // The index of the first matching byte; not none().
     std::size_t first() const
     {
@@ -150,6 +185,17 @@ Matches find(const char* p)
     Block block;
     std::memcpy(&block, p, SIZE);
     const auto hits = ((block == Bytes) | ...);
+    Matches m{};
+    std::memcpy(&m, &hits, SIZE);
+    return m;
+}
+
+// Where a block holds a zero byte (a fixed field's terminator).
+inline Matches zeros(const char* p)
+{
+    Block block;
+    std::memcpy(&block, p, SIZE);
+    const auto hits = block == 0;
     Matches m{};
     std::memcpy(&m, &hits, SIZE);
     return m;
@@ -228,7 +274,8 @@ char* copyWithSpecials(char* out, std::string_view text, Special special)
 
 // A file sink's buffer, its pages mapped in one call: page by page, a fresh
 // buffer costs a fault per page, dear on a virtual machine, and every export
-// makes one. From the heap where the system refuses or bulk allocators are off.
+// makes one. From the heap where the system refuses or bulk allocators are off;
+// aligned for direct writes either way.
 class SinkBuffer {
 public:
     explicit SinkBuffer(std::size_t size);
@@ -243,19 +290,20 @@ private:
     char* data_ = nullptr;
 };
 
-// Lines straight into an atomically written file, in pieces of at least a chunk.
+// Lines straight into an atomically written file, in pieces of at least a chunk
+// that bypass the page cache where the file system allows (see bypassCache()).
 class FileSink {
 public:
     // The most that one room() may ask for.
     static constexpr std::size_t MAX_ROOM = std::size_t{128} * 1024;
 
-    explicit FileSink(AtomicFileWriter& out) : out_(out), buffer_(CAPACITY) { }
+    explicit FileSink(AtomicFileWriter& out);
 
     // Writes out what the buffer holds once it is a chunk's worth; throws errWrite.
-    char* room(std::size_t n)
+    char* room([[maybe_unused]] std::size_t n)
     {
         assert(n <= MAX_ROOM);
-        if (used_ >= AtomicFileWriter::CHUNK || CAPACITY - used_ < n)
+        if (used_ >= CHUNK)
             flush();
         return buffer_.get() + used_;
     }
@@ -263,16 +311,15 @@ public:
     void done(char* end) noexcept { used_ = static_cast<std::size_t>(end - buffer_.get()); }
     static char* lineEnd(char* p) { return put(p, "\r\n"); }
     // Hands the rest to the writer; call before its commit().
-    void finish() { flush(); }
+    void finish();
 
 private:
-    static constexpr std::size_t CAPACITY = AtomicFileWriter::CHUNK + MAX_ROOM;
+    // Direct writes cost less CPU the larger they are; 2 MiB has them at a third
+    // of a cached write's.
+    static constexpr std::size_t CHUNK = std::size_t{2} * 1024 * 1024;
+    static constexpr std::size_t CAPACITY = CHUNK + MAX_ROOM;
 
-    void flush()
-    {
-        out_.writeThrough({buffer_.get(), used_});
-        used_ = 0;
-    }
+    void flush();
 
     AtomicFileWriter& out_;
     SinkBuffer buffer_;

@@ -4,6 +4,7 @@
 #include "platform/fileio.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <csignal>
 #include <ctime>
 #include <dirent.h>
@@ -52,7 +53,8 @@ pid_t writerOf(std::string_view rest)
 
 bool writerIsGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
 
-bool writeAll(int fd, std::string_view bytes)
+// How many of the bytes went out: all of them, or fewer with errno set.
+std::size_t writeAll(int fd, std::string_view bytes)
 {
     const char* p = bytes.data();
     std::size_t left = bytes.size();
@@ -61,12 +63,18 @@ bool writeAll(int fd, std::string_view bytes)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return false;
+            break;
         }
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    return true;
+    return bytes.size() - left;
+}
+
+bool fitsDirect(std::string_view bytes)
+{
+    return reinterpret_cast<std::uintptr_t>(bytes.data()) % AtomicFileWriter::DIRECT_ALIGN == 0 &&
+        bytes.size() % AtomicFileWriter::DIRECT_ALIGN == 0;
 }
 
 } // namespace
@@ -152,9 +160,35 @@ AtomicFileWriter::~AtomicFileWriter()
     }
 }
 
+void AtomicFileWriter::bypassCache()
+{
+    const int flags = ::fcntl(fd_, F_GETFL);
+    direct_ = flags >= 0 && ::fcntl(fd_, F_SETFL, flags | O_DIRECT) == 0;
+}
+
+void AtomicFileWriter::endDirect()
+{
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd_, F_SETFL, flags & ~O_DIRECT);
+    direct_ = false;
+}
+
 void AtomicFileWriter::writeOut(std::string_view bytes)
 {
-    if (!writeAll(fd_, bytes))
+    if (bytes.empty())
+        return;
+    // Only whole aligned pieces at aligned offsets can bypass the cache; every piece
+    // before was whole, so the first one that is not ends it for the rest of the file.
+    if (direct_ && !fitsDirect(bytes))
+        endDirect();
+    std::size_t done = writeAll(fd_, bytes);
+    if (done < bytes.size() && direct_ && errno == EINVAL) {
+        // A file system that took the flag may still refuse a direct write.
+        endDirect();
+        done += writeAll(fd_, bytes.substr(done));
+    }
+    if (done < bytes.size())
         throw errWrite();
 }
 

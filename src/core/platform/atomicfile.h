@@ -50,13 +50,23 @@ public:
     // Flushes, syncs and renames; throws errWrite, the target then untouched.
     void commit();
 
+    // For a large file seldom read back at once (an export): pieces given to
+    // writeThrough() whose address and size are multiples of DIRECT_ALIGN then go
+    // to the device without a copy in the page cache, where the file system allows
+    // it. That copy costs as much CPU as making the bytes, and pushes out what other
+    // programs keep in the cache. The first other piece ends it for the rest.
+    void bypassCache();
+    static constexpr std::size_t DIRECT_ALIGN = 4096;
+
 private:
     void drain();
     void writeOut(std::string_view bytes);
+    void endDirect();
 
     std::string path_;
     std::string tmp_;
     int fd_ = -1;
+    bool direct_ = false;
     std::string buffer_;
 };
 
