@@ -39,7 +39,7 @@ void growHeapAhead(std::size_t bytes)
         return;
     // Blocks small enough to come from the heap, taken until it grows; freed,
     // they stay in it as the room the next blocks are made in.
-    constexpr std::size_t BLOCK = 64 * 1024;
+    constexpr std::size_t BLOCK = std::size_t(64) << 10;
     std::array<void*, 16> taken{};
     std::size_t count = 0;
     char* const before = static_cast<char*>(::sbrk(0));
