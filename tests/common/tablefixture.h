@@ -31,8 +31,10 @@ public:
         memo->setFixedHeight(80);
         layout->addWidget(grid, 1);
         layout->addWidget(memo);
-        table = new qvr::RosterTable(sheet, *grid, pane, *memo, emblems);
+        table = new qvr::RosterTable(
+            sheet, *grid, pane, [this] { return memo; }, emblems);
         editors = &table->editors();
+        editors->memo(); // wired now: some tests type in it before any press
         grid->setColCount(qvr::columnCount(view));
         for (int c = 0; c < grid->colCount(); ++c)
             grid->setColWidth(c, qvr::colwidth(view, c));

@@ -1,9 +1,11 @@
-// The program's style: an overflow arrow read at its first drawing must draw as
-// the toolkit's own, in each direction, size and pixel ratio; other pictures pass
-// through untouched.
+// The program's style: an overflow arrow read at its first drawing and a group
+// box frame drawn from a picture read as PNG must draw as the toolkit's own, in
+// each direction, size and pixel ratio; other pictures pass through untouched.
 #include "platform/programstyle.h"
 
 #include <QApplication>
+#include <QGroupBox>
+#include <QPainter>
 #include <QStyleFactory>
 #include <QStyleOption>
 #include <QTest>
@@ -49,6 +51,46 @@ private slots:
         const QImage got = deferred.pixmap(size, ratio).toImage();
         QCOMPARE(got.devicePixelRatio(), want.devicePixelRatio());
         QCOMPARE(got, want);
+        delete toolkit;
+    }
+
+    void groupBoxFrameAsTheToolkit_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("checkable");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("titled, as the sub tool's") << QStringLiteral("MAG Timer") << false << QSize(191, 65) << 1.0;
+        QTest::newRow("untitled") << QString() << false << QSize(120, 40) << 1.0;
+        QTest::newRow("checkable") << QStringLiteral("ID Checker") << true << QSize(193, 89) << 1.0;
+        QTest::newRow("ratio 2") << QStringLiteral("MAG Timer") << false << QSize(191, 65) << 2.0;
+    }
+    void groupBoxFrameAsTheToolkit()
+    {
+        QFETCH(QString, title);
+        QFETCH(bool, checkable);
+        QFETCH(QSize, size);
+        QFETCH(qreal, ratio);
+        QStyle* toolkit = QStyleFactory::create(QStringLiteral("fusion"));
+        const ProgramStyle program(QStyleFactory::create(QStringLiteral("fusion")));
+        QGroupBox box(title);
+        box.setCheckable(checkable);
+        box.resize(size);
+        QStyleOptionFrame option;
+        option.initFrom(&box);
+        const auto drawn = [&](const QStyle* style) {
+            QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(ratio);
+            image.fill(Qt::white);
+            if (style) {
+                QPainter painter(&image);
+                style->drawPrimitive(QStyle::PE_FrameGroupBox, &option, &painter, &box);
+            }
+            return image;
+        };
+        const QImage want = drawn(toolkit);
+        QVERIFY(want != drawn(nullptr)); // a frame was drawn
+        QCOMPARE(drawn(&program), want);
         delete toolkit;
     }
 };

@@ -1,7 +1,11 @@
 #include "platform/bulkmemory.h"
 
+#include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <malloc.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
 #ifndef MADV_POPULATE_WRITE
 #define MADV_POPULATE_WRITE 23 // Linux 5.14; older kernels refuse it, which only costs the faults
@@ -26,5 +30,26 @@ void populate(void* from, std::size_t bytes)
 }
 
 void unmapBulk(void* block, std::size_t bytes) { ::munmap(block, bytes); }
+
+void growHeapAhead(std::size_t bytes)
+{
+    if constexpr (!BULK_ALLOCATORS)
+        return;
+    if (::mallopt(M_TOP_PAD, static_cast<int>(bytes)) == 0)
+        return;
+    // Blocks small enough to come from the heap, taken until it grows; freed,
+    // they stay in it as the room the next blocks are made in.
+    constexpr std::size_t BLOCK = std::size_t(64) << 10;
+    std::array<void*, 16> taken{};
+    std::size_t count = 0;
+    char* const before = static_cast<char*>(::sbrk(0));
+    while (count < taken.size() && static_cast<char*>(::sbrk(0)) == before)
+        taken[count++] = std::malloc(BLOCK);
+    char* const after = static_cast<char*>(::sbrk(0));
+    while (count > 0)
+        std::free(taken[--count]);
+    if (after > before)
+        populate(before, static_cast<std::size_t>(after - before));
+}
 
 } // namespace qvr

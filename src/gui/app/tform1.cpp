@@ -22,6 +22,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -71,13 +72,12 @@ TForm1::TForm1(const std::string& startFile)
     // 1. the window and its controls
     buildLayout();
     buildMenu();
-    table_ = new RosterTable(rosterSheet, *DrawGrid1, *Panel3, *Memo1, ImageList1);
+    table_ = new RosterTable(
+        rosterSheet, *DrawGrid1, *Panel3, [this] { return buildMemo(); }, ImageList1);
     editors_ = &table_->editors();
     // The emblems and the strip picture at the ratio of the screen the window is placed on.
     updatePictureRatio();
     ME1 = editors_->ME1;
-    LBID = editors_->LBID;
-    LBType = editors_->LBType;
     rosterSheet.setListener([this](RosterSheet::Change change, int row) { sheetChanged(change, row); });
     connectHistory();
 
@@ -228,14 +228,7 @@ void TForm1::buildGridPane(QWidget* central)
     DrawGrid1->setColCount(18);
     DrawGrid1->setRowCount(3);
     Panel4 = named(new QFrame(Splitter1), "Panel4");
-    auto* memoLayout = new QVBoxLayout(Panel4);
-    memoLayout->setContentsMargins(0, 0, 0, 0);
-    Memo1 = named(new QPlainTextEdit(Panel4), "Memo1");
-    Memo1->setPlainText(QStringLiteral("Memo1"));
-    Memo1->setAccessibleName(QStringLiteral("Memo"));
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setTabChangesFocus(true);
-    memoLayout->addWidget(Memo1);
+    (new QVBoxLayout(Panel4))->setContentsMargins(0, 0, 0, 0);
     Splitter1->addWidget(DrawGrid1);
     Splitter1->addWidget(Panel4);
     Splitter1->setStretchFactor(0, 1);
@@ -244,6 +237,25 @@ void TForm1::buildGridPane(QWidget* central)
     Panel4->hide();
     paneLayout->addWidget(Splitter1, 1);
 }
+
+// The memo pane's box, made at its first use: the pane is hidden at start, and
+// the box lays out a document and posts events for its five widgets when made.
+QPlainTextEdit* TForm1::buildMemo()
+{
+    auto* memo = named(new QPlainTextEdit(Panel4), "Memo1");
+    memo->setPlainText(QStringLiteral("Memo1"));
+    memo->setAccessibleName(QStringLiteral("Memo"));
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->setTabChangesFocus(true);
+    Panel4->layout()->addWidget(memo);
+    memo->show(); // shown with its pane, which may be shown already
+    // Tab leaves the grid for the memo box, as if it had been made with the window.
+    setTabOrder(DrawGrid1, memo);
+    return memo;
+}
+
+QPlainTextEdit& TForm1::memo() { return editors_->memo(); }
+QListWidget& TForm1::idPicker() { return *editors_->LBID; }
 
 // The bottom bar with the best-time strip.
 void TForm1::buildBottomBar(QWidget* central)

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/lazywidget.h"
 #include "roster/rostersheet.h"
 #include "view/beststrip.h"
 #include "view/gridcells.h"
@@ -57,8 +58,9 @@ public:
     TBestStrip* Image1 = nullptr;
     std::vector<QPixmap> ImageList1; // the section emblems, at the window's pixel ratio
     QLineEdit* ME1 = nullptr;
-    QListWidget* LBID = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
+    qvr::LazyWidget<QListWidget> LBID{[this]() -> QListWidget& { return idPicker(); }};
+    // Hidden at start; made at its first use.
+    qvr::LazyWidget<QPlainTextEdit> Memo1{[this]() -> QPlainTextEdit& { return memo(); }};
     QFrame* Panel4 = nullptr;
     QTabBar* PageControl1 = nullptr;
     QToolButton* SpeedButton1 = nullptr;
@@ -100,6 +102,9 @@ private:
     void buildTopBar(QWidget* central);
     void buildToolButtons();
     void buildGridPane(QWidget* central);
+    QPlainTextEdit* buildMemo();
+    QPlainTextEdit& memo();
+    QListWidget& idPicker();
     void buildBottomBar(QWidget* central);
     void buildDialogs();
     void placeOnScreen();
@@ -187,7 +192,6 @@ private:
     QPushButton* Button5 = nullptr;
     QFrame* Panel3 = nullptr;
     QSplitter* Splitter1 = nullptr;
-    QListWidget* LBType = nullptr;
     qvr::OpenDialog* OpenDialog1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QButtonGroup* viewButtons = nullptr;

@@ -96,6 +96,7 @@ bool TForm1::editorOpen() const { return editors_->editorOpen(); }
 
 void TForm1::SpeedButton1Click()
 {
+    memo(); // made before its pane shows, so the splitter gives it its designed room
     Panel4->setVisible(!Panel4->isVisible());
     SpeedButton1->setChecked(Panel4->isVisible());
 }

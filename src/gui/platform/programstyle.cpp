@@ -1,9 +1,13 @@
 #include "platform/programstyle.h"
 
 #include <QApplication>
+#include <QGroupBox>
+#include <qdrawutil.h>
 #include <QIconEngine>
+#include <QImageReader>
 #include <QPointer>
 #include <QStyleOption>
+#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -55,7 +59,40 @@ private:
     bool made_ = false;
 };
 
+// Fusion's group box frame: its picture, the room it leaves above the frame for
+// the title, and the picture's corners that keep their size.
+const QString FUSION_GROUP_BOX_PICTURE =
+    QStringLiteral(":/qt-project.org/styles/commonstyle/images/fusion_groupbox.png");
+constexpr int FUSION_GROUP_BOX_TOP_MARGIN = 3;
+constexpr QMargins FUSION_GROUP_BOX_CORNERS{6, 6, 6, 6};
+
 } // namespace
+
+QPixmap readPng(const QString& path)
+{
+    // Without the format's name, or with the format guessed, the reader asks
+    // every plugin whether it can read the file, loading each.
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+void ProgramStyle::drawPrimitive(
+    PrimitiveElement element, const QStyleOption* option, QPainter* painter, const QWidget* widget) const
+{
+    if (element != PE_FrameGroupBox || baseStyle()->name() != QLatin1String("fusion")) {
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+        return;
+    }
+    if (groupBoxFrame_.isNull())
+        groupBoxFrame_ = readPng(FUSION_GROUP_BOX_PICTURE);
+    // Room for the title or the check box, unless the box has neither.
+    const auto* box = qobject_cast<const QGroupBox*>(widget);
+    const bool bare = box && !box->isCheckable() && box->title().isEmpty();
+    const int topMargin = FUSION_GROUP_BOX_TOP_MARGIN +
+        (bare ? 0 : std::max(baseStyle()->pixelMetric(PM_ExclusiveIndicatorHeight), option->fontMetrics.height()));
+    qDrawBorderPixmap(painter, option->rect.adjusted(0, topMargin, 0, 0), FUSION_GROUP_BOX_CORNERS, groupBoxFrame_);
+}
 
 QIcon ProgramStyle::standardIcon(StandardPixmap icon, const QStyleOption* option, const QWidget* widget) const
 {

@@ -1,11 +1,14 @@
 #pragma once
 // The application's style: the one the toolkit chose (a -style option included),
-// with one difference that nobody sees: the arrow of a menu bar's or a
-// tool bar's overflow button is read from its image files when it is first
-// drawn, not when the bar is built. The first image file the toolkit reads loads
-// every image format plugin it has, with their libraries; the arrow shows only
-// when the window is too narrow for its menus.
+// with two differences that nobody sees. The first image file the toolkit reads
+// by its name loads every image format plugin it has, with their libraries (19
+// shared objects): so the arrow of a menu bar's or a tool bar's overflow button
+// is read from its image files when it is first drawn, not when the bar is
+// built (it shows only when the window is too narrow for its menus), and under
+// the Fusion style a group box's frame is drawn from its picture read as PNG
+// (readPng), as Fusion draws it.
 
+#include <QPixmap>
 #include <QProxyStyle>
 
 namespace qvr {
@@ -17,6 +20,14 @@ public:
     explicit ProgramStyle(QStyle* base) : QProxyStyle(base) { }
 
     QIcon standardIcon(StandardPixmap icon, const QStyleOption* option, const QWidget* widget) const override;
+    void drawPrimitive(
+        PrimitiveElement element, const QStyleOption* option, QPainter* painter, const QWidget* widget) const override;
+
+private:
+    mutable QPixmap groupBoxFrame_; // Fusion's, read at the first group box drawn
 };
+
+// A PNG picture read without asking the image format plugins.
+QPixmap readPng(const QString& path);
 
 } // namespace qvr

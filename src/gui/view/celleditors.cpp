@@ -148,8 +148,8 @@ QListWidget* makePicker(QWidget& pane, const char* name, QSize size, const std::
 
 } // namespace
 
-CellEditors::CellEditors(RosterSheet& sheet, DrawGrid& grid, QWidget& pane, QPlainTextEdit& memo)
-    : QObject(&pane), sheet_(sheet), grid_(grid), pane_(pane), memo_(memo)
+CellEditors::CellEditors(RosterSheet& sheet, DrawGrid& grid, QWidget& pane, MemoMaker makeMemo)
+    : QObject(&pane), sheet_(sheet), grid_(grid), pane_(pane), makeMemo_(std::move(makeMemo))
 {
     ME1 = new QLineEdit(&pane);
     ME1->setObjectName(QStringLiteral("ME1"));
@@ -157,20 +157,32 @@ CellEditors::CellEditors(RosterSheet& sheet, DrawGrid& grid, QWidget& pane, QPla
     ME1->resize(ME1_DESIGNED_WIDTH, ME1_HEIGHT);
     ME1->hide();
     ME1->installEventFilter(this);
+}
 
-    LBID = makePicker(pane, "LBID", LBID_SIZE, SECTION_ID_NAMES);
-    LBType = makePicker(pane, "LBType", LBTYPE_SIZE, CLASS_NAMES);
-    // Named as the grid's header names the column they edit.
-    LBID->setAccessibleName(headerText(ViewMode::State, IdColumn));
-    LBType->setAccessibleName(headerText(ViewMode::State, ClassColumn));
-    for (QListWidget* picker : {LBID, LBType}) {
-        picker->installEventFilter(this);
-        picker->viewport()->installEventFilter(this);
+QListWidget& CellEditors::picker(EditorKind kind)
+{
+    const bool id = kind == EditorKind::SectionIdList;
+    QListWidget*& made = id ? idPicker_ : classPicker_;
+    if (!made) {
+        made = id ? makePicker(pane_, "LBID", LBID_SIZE, SECTION_ID_NAMES)
+                  : makePicker(pane_, "LBType", LBTYPE_SIZE, CLASS_NAMES);
+        // Named as the grid's header names the column it edits.
+        made->setAccessibleName(headerText(ViewMode::State, id ? IdColumn : ClassColumn));
+        made->installEventFilter(this);
+        made->viewport()->installEventFilter(this);
     }
+    return *made;
+}
 
-    memo_.installEventFilter(this);
-    connect(memo_.document(), &QTextDocument::contentsChange, this,
-        [this](int position, int /*removed*/, int added) { refuseUncodableMemoText(position, added); });
+QPlainTextEdit& CellEditors::memo()
+{
+    if (!memo_) {
+        memo_ = makeMemo_();
+        memo_->installEventFilter(this);
+        connect(memo_->document(), &QTextDocument::contentsChange, this,
+            [this](int position, int /*removed*/, int added) { refuseUncodableMemoText(position, added); });
+    }
+    return *memo_;
 }
 
 bool CellEditors::isTextEditor(EditorKind kind)
@@ -180,7 +192,7 @@ bool CellEditors::isTextEditor(EditorKind kind)
 
 QListWidget* CellEditors::pickerFor(EditorKind kind) const
 {
-    return kind == EditorKind::SectionIdList ? LBID : kind == EditorKind::ClassList ? LBType : nullptr;
+    return kind == EditorKind::SectionIdList ? idPicker_ : kind == EditorKind::ClassList ? classPicker_ : nullptr;
 }
 
 bool CellEditors::eventFilter(QObject* watched, QEvent* event)
@@ -189,13 +201,15 @@ bool CellEditors::eventFilter(QObject* watched, QEvent* event)
         return true;
     if (watched == ME1)
         return filterMe1(event) || QObject::eventFilter(watched, event);
-    for (QListWidget* list : {LBID, LBType}) {
+    for (QListWidget* list : {idPicker_, classPicker_}) {
+        if (!list)
+            continue;
         if (watched == list)
             return filterPicker(list, event) || QObject::eventFilter(watched, event);
         if (watched == list->viewport())
             return filterPickerRelease(watched, list, event);
     }
-    if (watched == &memo_ && event->type() == QEvent::FocusOut && leavesForReal(event))
+    if (watched == memo_ && event->type() == QEvent::FocusOut && leavesForReal(event))
         guard([this] { Memo1Exit(); });
     return QObject::eventFilter(watched, event);
 }
@@ -250,7 +264,7 @@ bool CellEditors::filterPickerRelease(QObject* viewport, QListWidget* list, QEve
 
 bool CellEditors::undoKeyInText(QObject* watched, QEvent* event)
 {
-    if ((watched != ME1 && watched != &memo_) ||
+    if ((watched != ME1 && watched != memo_) ||
         (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress))
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
@@ -266,7 +280,7 @@ bool CellEditors::undoKeyInText(QObject* watched, QEvent* event)
         if (watched == ME1)
             undo ? ME1->undo() : ME1->redo();
         else
-            undo ? memo_.undo() : memo_.redo();
+            undo ? memo_->undo() : memo_->redo();
     }
     return true;
 }
@@ -277,9 +291,9 @@ bool CellEditors::closeBeforeClick()
         ME1->setFocus();
         return false;
     }
-    for (QListWidget* picker : {LBID, LBType})
-        if (picker->isVisible())
-            LBTypeExit(picker);
+    for (QListWidget* list : {idPicker_, classPicker_})
+        if (list && list->isVisible())
+            LBTypeExit(list);
     return true;
 }
 
@@ -300,9 +314,9 @@ void CellEditors::followMemo()
 void CellEditors::loadMemo(const QString& text)
 {
     fixingMemo_ = true;
-    memo_.setPlainText(text);
+    memo().setPlainText(text);
     fixingMemo_ = false;
-    memoLoaded_ = memo_.toPlainText();
+    memoLoaded_ = memo_->toPlainText();
 }
 
 void CellEditors::cellPressed(Qt::MouseButton button, int col, int row, ViewMode view)
@@ -326,8 +340,8 @@ void CellEditors::open(const Column& column, int col, int row)
     const QRect cell = grid_.cellRectAt(col, row);
     switch (column.editor) {
     case EditorKind::ToggleNoCount: sheet_.toggleNocount(); break;
-    case EditorKind::SectionIdList: openPicker(LBID, rec.id, cell); break;
-    case EditorKind::ClassList: openPicker(LBType, rec.wtype, cell); break;
+    case EditorKind::SectionIdList: openPicker(EditorKind::SectionIdList, rec.id, cell); break;
+    case EditorKind::ClassList: openPicker(EditorKind::ClassList, rec.wtype, cell); break;
     case EditorKind::NameText:
     case EditorKind::StatusText:
     case EditorKind::TimeText: openMe1(column, cell, grid_.colWidth(col)); break;
@@ -354,14 +368,15 @@ void CellEditors::openMe1(const Column& column, const QRect& cell, int width)
     ME1->selectAll();
 }
 
-void CellEditors::openPicker(QListWidget* picker, int index, const QRect& cell)
+void CellEditors::openPicker(EditorKind kind, int index, const QRect& cell)
 {
+    QListWidget* picker = &this->picker(kind);
     const QPoint at = grid_.viewport()->mapTo(&pane_, cell.topLeft()) + PICKER_OFFSET;
     const int gridBottom = grid_.mapTo(&pane_, QPoint(0, grid_.height())).y();
     const int top = std::min(at.y(), gridBottom - picker->height());
     picker->move(at.x(), std::max(0, top));
     picker->setCurrentRow(index >= 0 && index < picker->count() ? index : -1);
-    open_ = {picker == LBID ? EditorKind::SectionIdList : EditorKind::ClassList, nullptr, {}, {}};
+    open_ = {kind, nullptr, {}, {}};
     picker->show();
     picker->raise();
     picker->setFocus(Qt::OtherFocusReason);
@@ -393,9 +408,9 @@ void CellEditors::ME1Exit()
 void CellEditors::LBTypeMouseUp(QListWidget* sender, Qt::MouseButton button)
 {
     if (button == Qt::LeftButton && sender->currentRow() >= 0) {
-        if (sender == LBType)
+        if (sender == classPicker_)
             sheet_.setClass(sender->currentRow());
-        else if (sender == LBID)
+        else if (sender == idPicker_)
             sheet_.setSectionId(sender->currentRow());
     }
     LBTypeExit(sender);
@@ -411,7 +426,9 @@ void CellEditors::LBTypeExit(QListWidget* sender)
 
 void CellEditors::Memo1Exit()
 {
-    const QString text = memo_.toPlainText();
+    if (!memo_)
+        return; // never made, so nothing typed
+    const QString text = memo_->toPlainText();
     if (text == memoLoaded_)
         return; // unchanged: the record keeps its own bytes
     if (auto bytes = memoFromEditor(withoutReplacements(text)))
@@ -423,7 +440,7 @@ void CellEditors::storePendingMemo()
 {
     // The window's own focus widget: at the orderly end the window is closed and
     // no longer active, and the memo typed last is still to be stored.
-    if (memo_.window()->focusWidget() == &memo_)
+    if (memo_ && memo_->window()->focusWidget() == memo_)
         Memo1Exit();
 }
 
@@ -442,9 +459,9 @@ void CellEditors::refuseUncodableMemoText(int position, int added)
 {
     if (fixingMemo_ || added <= 0)
         return;
-    QTextCursor cursor(memo_.document());
+    QTextCursor cursor(memo_->document());
     cursor.setPosition(position);
-    cursor.setPosition(std::min(position + added, memo_.document()->characterCount() - 1), QTextCursor::KeepAnchor);
+    cursor.setPosition(std::min(position + added, memo_->document()->characterCount() - 1), QTextCursor::KeepAnchor);
     const QString inserted = cursor.selectedText();
     QString kept;
     kept.reserve(inserted.size());

@@ -5,7 +5,9 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
+#include "platform/lazywidget.h"
 #include "view/gridcells.h"
 
 class QListWidget;
@@ -22,12 +24,17 @@ class RosterSheet;
 class CellEditors : public QObject {
     Q_OBJECT
 public:
-    // The editors are made as hidden children of `pane`, which holds the grid.
-    CellEditors(RosterSheet& sheet, DrawGrid& grid, QWidget& pane, QPlainTextEdit& memo);
+    // Makes the memo box; called once, at its first use.
+    using MemoMaker = std::function<QPlainTextEdit*()>;
+    // The editors are made as hidden children of `pane`, which holds the grid. The
+    // memo box, hidden at start, is made at its first use (a press on a row, the
+    // memo button, an undo, a test) and wired then.
+    CellEditors(RosterSheet& sheet, DrawGrid& grid, QWidget& pane, MemoMaker makeMemo);
 
     QLineEdit* ME1 = nullptr;
-    QListWidget* LBID = nullptr;
-    QListWidget* LBType = nullptr;
+    // The section ID and class pickers, made when a press first opens them.
+    LazyWidget<QListWidget> LBID{[this]() -> QListWidget& { return picker(EditorKind::SectionIdList); }};
+    LazyWidget<QListWidget> LBType{[this]() -> QListWidget& { return picker(EditorKind::ClassList); }};
 
     // A press on a body cell of the view: selects its row and shows its memo; a
     // left press toggles a flag or opens the cell's editor, unless the row is locked.
@@ -55,6 +62,8 @@ public:
     // After an undo or redo: the memo box shows the current record's memo when
     // it no longer holds what the box loaded.
     void followMemo();
+    // The memo box, made and wired at the first call.
+    QPlainTextEdit& memo();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -74,7 +83,10 @@ private:
     bool filterPickerRelease(QObject* viewport, QListWidget* list, QEvent* event);
     void open(const Column& column, int col, int row);
     void openMe1(const Column& column, const QRect& cell, int width);
-    void openPicker(QListWidget* picker, int index, const QRect& cell);
+    void openPicker(EditorKind kind, int index, const QRect& cell);
+    // The picker of a list editor, made at the first call.
+    QListWidget& picker(EditorKind kind);
+    // The picker of a list editor if made (nullptr else, and for the other kinds).
     QListWidget* pickerFor(EditorKind kind) const;
     // Escape: the text the editor was opened with, still open.
     void restoreMe1();
@@ -87,8 +99,11 @@ private:
     RosterSheet& sheet_;
     DrawGrid& grid_;
     QWidget& pane_;
-    QPlainTextEdit& memo_;
+    MemoMaker makeMemo_;
+    QPlainTextEdit* memo_ = nullptr; // until its first use
 
+    QListWidget* idPicker_ = nullptr; // LBID once made
+    QListWidget* classPicker_ = nullptr; // LBType once made
     OpenEditor open_;
     bool fixingMemo_ = false;
     QString memoLoaded_; // the memo text as loaded, to keep bytes the editor cannot show

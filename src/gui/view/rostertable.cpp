@@ -7,9 +7,13 @@
 
 namespace qvr {
 
-RosterTable::RosterTable(
-    RosterSheet& sheet, DrawGrid& grid, QWidget& pane, QPlainTextEdit& memo, const std::vector<QPixmap>& emblems)
-    : QObject(&pane), sheet_(sheet), grid_(grid), emblems_(emblems), editors_(new CellEditors(sheet, grid, pane, memo))
+RosterTable::RosterTable(RosterSheet& sheet, DrawGrid& grid, QWidget& pane, CellEditors::MemoMaker makeMemo,
+    const std::vector<QPixmap>& emblems)
+    : QObject(&pane),
+      sheet_(sheet),
+      grid_(grid),
+      emblems_(emblems),
+      editors_(new CellEditors(sheet, grid, pane, std::move(makeMemo)))
 {
     grid_.setBeforeClick([this] { return editors_->closeBeforeClick(); });
     grid_.setCellText([this](int c, int r) { return cellReadText(c, r); });

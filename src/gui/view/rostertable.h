@@ -9,25 +9,25 @@
 #include <vector>
 
 #include "roster/rostersheet.h"
+#include "view/celleditors.h"
 #include "view/gridcells.h"
 
 class QPainter;
-class QPlainTextEdit;
 class QRect;
 class QWidget;
 
 namespace qvr {
 
-class CellEditors;
 class DrawGrid;
 
 class RosterTable : public QObject {
     Q_OBJECT
 public:
-    // The editors float over `pane`, which holds the grid; `emblems` are the ID
-    // column's pictures, one per section ID, kept by the caller at its pixel ratio.
-    RosterTable(
-        RosterSheet& sheet, DrawGrid& grid, QWidget& pane, QPlainTextEdit& memo, const std::vector<QPixmap>& emblems);
+    // The editors float over `pane`, which holds the grid; the memo box is made
+    // at its first use; `emblems` are the ID column's pictures, one per section
+    // ID, kept by the caller at its pixel ratio.
+    RosterTable(RosterSheet& sheet, DrawGrid& grid, QWidget& pane, CellEditors::MemoMaker makeMemo,
+        const std::vector<QPixmap>& emblems);
 
     CellEditors& editors() { return *editors_; }
 
