@@ -4,6 +4,7 @@
 // tables instead of the general formatting routines, and a line's fixed parts
 // go in as whole pieces.
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cassert>
@@ -14,6 +15,10 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "interchange/linelist.h"
 #include "platform/atomicfile.h"
@@ -84,11 +89,8 @@ inline char* writeDecimal(char* out, std::int32_t v) { return writeDecimal(out, 
 // writeDecimal, up to seven bytes beyond may be overwritten.
 inline char* writeDecimalAndComma(char* out, std::uint64_t v)
 {
-    if (v < 10000) {
-        const LeadingGroup& g = LEADING_GROUPS[v];
-        std::memcpy(out, &g, sizeof g);
-        return out + g.length + 1;
-    }
+    if (v < 10000)
+        return detail::leadingGroup(out, v) + 1;
     out = writeDecimal(out, v);
     *out = ',';
     return out + 1;
@@ -154,59 +156,54 @@ namespace blocks {
 constexpr std::size_t SIZE = 16;
 using Block = char __attribute__((vector_size(SIZE)));
 
-// Where a block holds one of Bytes: each byte of the two halves is 0xff there, else 0.
+// Bit i set where byte i of a block matched.
 struct Matches {
-    std::uint64_t low;
-    std::uint64_t high;
+    std::uint32_t bits;
 
-    bool none() const { return (low | high) == 0; }
+    bool none() const { return bits == 0; }
     // Only the matches among the first n bytes, n at most SIZE.
-    Matches before(std::size_t n) const
-    {
-        const auto keep = [](std::size_t bytes) {
-            return bytes >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * bytes)) - 1;
-        };
-        return {low & keep(n), high & keep(n < 8 ? 0 : n - 8)};
-    }
+    Matches before(std::size_t n) const { return {bits & ((std::uint32_t{1} << n) - 1)}; }
     // The index of the first matching byte; not none().
-    std::size_t first() const
-    {
-        static_assert(std::endian::native == std::endian::little); // the first byte is the lowest
-        return low != 0 ? static_cast<std::size_t>(std::countr_zero(low) / 8)
-                        : 8 + static_cast<std::size_t>(std::countr_zero(high) / 8);
-    }
+    std::size_t first() const { return static_cast<std::size_t>(std::countr_zero(bits)); }
 };
 
-// Zero is never one of Bytes: the zeros that pad a text's last block match nothing.
+// The compare's bytes (0xff or 0) as bits, in one instruction where the machine
+// has it: through memory, the halves of a vector just stored would wait for the
+// store on every block.
+inline Matches matchesOf(Block hits)
+{
+#if defined(__SSE2__)
+    return {static_cast<std::uint32_t>(_mm_movemask_epi8(std::bit_cast<__m128i>(hits)))};
+#else
+    std::uint32_t bits = 0;
+    for (std::size_t i = 0; i < SIZE; ++i)
+        bits |= std::uint32_t(hits[i] != 0) << i;
+    return {bits};
+#endif
+}
+
+inline Block load(const char* p)
+{
+    Block block;
+    std::memcpy(&block, p, SIZE);
+    return block;
+}
+
 template <char... Bytes>
 Matches find(const char* p)
 {
-    static_assert(((Bytes != '\0') && ...));
-    Block block;
-    std::memcpy(&block, p, SIZE);
-    const auto hits = ((block == Bytes) | ...);
-    Matches m{};
-    std::memcpy(&m, &hits, SIZE);
-    return m;
+    const Block block = load(p);
+    return matchesOf(((block == Bytes) | ...));
 }
 
 // Where a block holds a zero byte (a fixed field's terminator).
-inline Matches zeros(const char* p)
-{
-    Block block;
-    std::memcpy(&block, p, SIZE);
-    const auto hits = block == 0;
-    Matches m{};
-    std::memcpy(&m, &hits, SIZE);
-    return m;
-}
+inline Matches zeros(const char* p) { return matchesOf(load(p) == 0); }
 
-// The last bytes of a text (fewer than a block), zero-padded to two blocks, so
-// that the block loops can finish it without reading beyond the text.
-struct Tail {
-    explicit Tail(std::string_view rest) { std::memcpy(bytes, rest.data(), rest.size()); }
-    char bytes[2 * SIZE] = {};
-};
+template <char... Bytes>
+constexpr bool isOneOf(char c)
+{
+    return ((c == Bytes) || ...);
+}
 
 } // namespace blocks
 
@@ -216,60 +213,48 @@ constexpr std::size_t COPY_SLACK = 2 * blocks::SIZE;
 template <char... Bytes>
 bool holdsAny(std::string_view text)
 {
+    if (text.size() < blocks::SIZE)
+        return std::any_of(text.begin(), text.end(), blocks::isOneOf<Bytes...>);
     std::size_t i = 0;
     for (; i + blocks::SIZE <= text.size(); i += blocks::SIZE)
         if (!blocks::find<Bytes...>(text.data() + i).none())
             return true;
-    if (i == text.size())
-        return false;
     // The last block read again where it fits: the bytes it shares with the one
     // before are known to hold none.
-    if (text.size() >= blocks::SIZE)
-        return !blocks::find<Bytes...>(text.data() + text.size() - blocks::SIZE).none();
-    return !blocks::find<Bytes...>(blocks::Tail(text).bytes).none();
+    return i != text.size() && !blocks::find<Bytes...>(text.data() + text.size() - blocks::SIZE).none();
 }
 
-namespace blocks {
-
-// Copies whole blocks of `from` while one starts before `end` and fits in `size`;
-// returns where the output and the input stopped.
+// Copies the text with each byte among Bytes written by `special(out, byte)`,
+// which returns the end of what it wrote, at least one byte. A block is stored
+// whole and then partly overwritten, so the room must be what the text needs
+// and COPY_SLACK more: one written byte per byte read and the slack suffice.
+// The bytes after the last whole block go one by one: a block made of them on
+// the stack would wait for their stores.
 template <char... Bytes, class Special>
-std::pair<char*, std::size_t> copyBlocks(
-    char* out, const char* from, std::size_t size, std::size_t end, Special special)
+char* copyWithSpecials(char* out, std::string_view text, Special special)
 {
+    const char* from = text.data();
     std::size_t i = 0;
-    while (i < end && i + SIZE <= size) {
-        std::memcpy(out, from + i, SIZE);
-        const Matches m = find<Bytes...>(from + i);
+    while (i + blocks::SIZE <= text.size()) {
+        std::memcpy(out, from + i, blocks::SIZE);
+        const blocks::Matches m = blocks::find<Bytes...>(from + i);
         if (m.none()) {
-            out += SIZE;
-            i += SIZE;
+            out += blocks::SIZE;
+            i += blocks::SIZE;
             continue;
         }
         const std::size_t plain = m.first();
         out = special(out + plain, from[i + plain]);
         i += plain + 1;
     }
-    return {out, i};
-}
-
-} // namespace blocks
-
-// Copies the text with each byte among Bytes written by `special(out, byte)`,
-// which returns the end of what it wrote, at least one byte. A block is stored
-// whole and then partly overwritten, so the room must be what the text needs
-// and COPY_SLACK more: one written byte per byte read and the slack suffice.
-template <char... Bytes, class Special>
-char* copyWithSpecials(char* out, std::string_view text, Special special)
-{
-    auto [end, done] = blocks::copyBlocks<Bytes...>(out, text.data(), text.size(), text.size(), special);
-    if (done == text.size())
-        return end;
-    // The rest from a padded tail; the zeros copied after it are taken back.
-    const std::size_t rest = text.size() - done;
-    const blocks::Tail tail(text.substr(done));
-    auto [tailEnd, tailDone] = blocks::copyBlocks<Bytes...>(end, tail.bytes, sizeof tail.bytes, rest, special);
-    return tailEnd - (tailDone - rest);
+    for (; i < text.size(); ++i) {
+        const char c = from[i];
+        if (blocks::isOneOf<Bytes...>(c))
+            out = special(out, c);
+        else
+            *out++ = c;
+    }
+    return out;
 }
 
 // A file sink's buffer, its pages mapped in one call: page by page, a fresh
