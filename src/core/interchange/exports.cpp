@@ -75,13 +75,10 @@ char* putCsvField(char* out, std::string_view field)
     return out + 1;
 }
 
+// A field longer than one room, written piece by piece.
 template <class Sink>
-void writeCsvField(TextCursor<Sink>& out, std::string_view field)
+void writeLongCsvField(TextCursor<Sink>& out, std::string_view field)
 {
-    if (field.size() <= TEXT_PIECE) {
-        out.write(csvFieldRoom(field.size()), [field](char* p) { return putCsvField(p, field); });
-        return;
-    }
     if (!needsQuotes(field)) {
         writePieces(out, field, 1, [](char* at, std::string_view piece) { return put(at, piece); });
         return;
@@ -182,7 +179,7 @@ void emitCsvLine(Sink& sink, std::size_t k, const CharRecord& rec)
         return;
     }
     out.write(CSV_HEAD_ROOM, [k, &rec](char* p) { return writeCsvHead(p, k, rec); });
-    writeCsvField(out, memo);
+    writeLongCsvField(out, memo);
     out.write(2, [&sink](char* p) { return sink.lineEnd(p); });
 }
 
