@@ -491,6 +491,8 @@ void TstExports::rosterFilesAreNotReplaced_data()
         QTest::addRow("%s, damaged file as .Pd3", f) << format << "broken.Pd3" << QByteArray("3\x01") << "refused";
         QTest::addRow("%s, earlier export", f) << format << "list." + ext << QByteArray("1,old,0\r\n") << "written";
         QTest::addRow("%s, roster cut short", f) << format << "list." + ext << roster.left(300) << "written";
+        QTest::addRow("%s, roster short of its last byte", f)
+            << format << "list." + ext << roster.chopped(1) << "written";
         QTest::addRow("%s, new .pd3 name", f) << format << "new.pd3" << QByteArray() << "written";
         QTest::addRow("%s, folder named .pd3", f) << format << "folder.pd3" << QByteArray() << "cannot create";
     }

@@ -488,13 +488,7 @@ bool isProtectedRosterFile(const std::string& path)
     if (hasRosterExtension(path))
         return true;
     // A file that reads as a roster is one, whatever its name.
-    Roster scratch;
-    try {
-        loadRoster(path, scratch);
-        return true;
-    } catch (const Error&) {
-        return false;
-    }
+    return isRosterFile(path);
 }
 
 LineList csvLines(const Roster& roster)

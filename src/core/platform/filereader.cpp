@@ -12,7 +12,8 @@
 namespace qvr {
 
 // The buffer is on the heap, large enough that the reads cost few system calls.
-FileReader::FileReader(const std::string& path) : storage_(new char[BUFFER_SIZE])
+FileReader::FileReader(const std::string& path, std::size_t bufferSize)
+    : capacity_(bufferSize), storage_(new char[bufferSize])
 {
     // Non-blocking, so that a FIFO given as the file cannot hang the open.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -50,7 +51,7 @@ std::size_t FileReader::readSome(char* dst, std::size_t n)
 bool FileReader::refill()
 {
     begin_ = 0;
-    end_ = readSome(storage_.get(), BUFFER_SIZE);
+    end_ = readSome(storage_.get(), capacity_);
     return end_ > 0;
 }
 
@@ -60,7 +61,7 @@ bool FileReader::readSlow(char* dst, std::size_t n)
         return false;
     while (n > 0) {
         std::size_t take = 0;
-        if (begin_ == end_ && n >= BUFFER_SIZE) {
+        if (begin_ == end_ && n >= capacity_) {
             // Large pieces skip the buffer.
             take = readSome(dst, n);
             if (take == 0)
@@ -81,7 +82,7 @@ bool FileReader::readSlow(char* dst, std::size_t n)
 
 const char* FileReader::takeSlow(std::size_t n)
 {
-    if (fd_ < 0 || failed_ || n > BUFFER_SIZE)
+    if (fd_ < 0 || failed_ || n > capacity_)
         return nullptr;
     // The unread rest moves to the front and the buffer is filled up behind it.
     char* buffer = storage_.get();
@@ -89,7 +90,7 @@ const char* FileReader::takeSlow(std::size_t n)
     end_ -= begin_;
     begin_ = 0;
     while (end_ < n) {
-        const std::size_t got = readSome(buffer + end_, BUFFER_SIZE - end_);
+        const std::size_t got = readSome(buffer + end_, capacity_ - end_);
         if (got == 0)
             return nullptr;
         end_ += got;

@@ -12,7 +12,9 @@ namespace qvr {
 
 class FileReader {
 public:
-    explicit FileReader(const std::string& path);
+    // A reader that reads ahead `bufferSize` bytes at a time: one that looks at a
+    // file's first bytes only need not read more of it.
+    explicit FileReader(const std::string& path, std::size_t bufferSize = BUFFER_SIZE);
     ~FileReader();
     FileReader(const FileReader&) = delete;
     FileReader& operator=(const FileReader&) = delete;
@@ -37,7 +39,7 @@ public:
         return true;
     }
 
-    // The next n bytes (at most BUFFER_SIZE) where they lie in the buffer, without
+    // The next n bytes (at most the buffer's size) where they lie in the buffer, without
     // a copy; valid until the next read or take. Null when the file ends first or
     // a read fails.
     const char* take(std::size_t n)
@@ -65,6 +67,7 @@ private:
     int fd_ = -1;
     bool failed_ = false;
     std::size_t remaining_ = 0;
+    std::size_t capacity_;
     std::unique_ptr<char[]> storage_;
     std::size_t begin_ = 0; // unread bytes of the buffer: [begin_, end_)
     std::size_t end_ = 0;

@@ -136,20 +136,30 @@ struct MemoBlockHold {
     MemoText::Block* block;
 };
 
-// Takes the roster apart block by block as the reader delivers it.
+// The element count of the header the reader delivers, or nothing when it is not a
+// roster's. Every block takes at least 152 bytes: a count the file cannot hold is
+// rejected before anything is allocated for it.
 template <class Reader>
-std::optional<Roster> readRoster(Reader& in)
+std::optional<std::size_t> headerCount(Reader& in)
 {
     const auto* header = reinterpret_cast<const unsigned char*>(in.take(ROSTER_HEADER_SIZE));
     if (!header || header[0] != ROSTER_VERSION)
         return std::nullopt;
     const std::int32_t count = getInt(header + 1);
-    // Every block takes at least 152 bytes: a count the file cannot hold is rejected
-    // before anything is allocated for it.
     if (count < 1 || static_cast<std::size_t>(count) > in.remaining() / ROSTER_BLOCK_FIXED)
         return std::nullopt;
+    return static_cast<std::size_t>(count);
+}
 
-    const auto records = static_cast<std::size_t>(count);
+// Takes the roster apart block by block as the reader delivers it.
+template <class Reader>
+std::optional<Roster> readRoster(Reader& in)
+{
+    const std::optional<std::size_t> count = headerCount(in);
+    if (!count)
+        return std::nullopt;
+
+    const std::size_t records = *count;
     Roster roster;
     roster.reserve(records);
     CharRecord::reserve(records);
@@ -197,6 +207,22 @@ void loadRoster(const std::string& path, Roster& roster)
     if (!parsed)
         throw errNotRoster(path);
     roster = std::move(*parsed);
+}
+
+bool isRosterFile(const std::string& path)
+{
+    // The header settles most files unread: an export about to be replaced may
+    // run to many megabytes.
+    FileReader head(path, ROSTER_HEADER_SIZE);
+    if (!headerCount(head))
+        return false;
+    Roster scratch;
+    try {
+        loadRoster(path, scratch);
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
 }
 
 // The same bytes as serializeRoster(), streamed block by block.

@@ -26,6 +26,9 @@ std::optional<Roster> parseRoster(std::string_view bytes);
 // On failure the roster is untouched.
 void loadRoster(const std::string& path, Roster& roster);
 
+// Whether the file reads as a whole roster (loadRoster() would take it).
+bool isRosterFile(const std::string& path);
+
 // Writes the roster atomically; throws errCannotCreate or errWrite on failure.
 void saveRoster(const std::string& path, const Roster& roster);
 
