@@ -146,6 +146,34 @@ private slots:
         QCOMPARE(raw.value("SELECT count(*) FROM sqlite_master WHERE name = 'entries'"), 1LL);
     }
 
+    // A file of the first version gains the window's index and keeps its entries.
+    void fileOfTheFirstVersionIsMigrated()
+    {
+        {
+            RawDb raw(path());
+            QCOMPARE(
+                raw.exec("CREATE TABLE entries (id INTEGER PRIMARY KEY, when_utc INTEGER NOT NULL,"
+                         " name BLOB NOT NULL, section_id INTEGER NOT NULL, class INTEGER NOT NULL,"
+                         " kind INTEGER NOT NULL, field INTEGER NOT NULL, old_value INTEGER NOT NULL,"
+                         " new_value INTEGER NOT NULL, best INTEGER NOT NULL, withdrawn INTEGER NOT NULL DEFAULT 0);"
+                         "CREATE INDEX entries_by_name ON entries(name, when_utc);"
+                         "INSERT INTO entries VALUES (1, 100, CAST('A' AS BLOB), 0, 0, 1, 2, 500, 400, 1, 0);"
+                         "INSERT INTO entries VALUES (2, 100, CAST('A' AS BLOB), 0, 0, 1, 3, 0, 300, 0, 0);"
+                         "PRAGMA user_version = 1"),
+                SQLITE_OK);
+        }
+        {
+            HistoryStore store(path());
+            const auto entries = store.entriesOf("A", ValueField::Ep1);
+            QCOMPARE(keysOf(entries), (std::vector<std::int64_t>{2, 1})); // one second: the later entry first
+            QCOMPARE(entries[1].value.newValue, 400);
+            QVERIFY(entries[1].value.best);
+        }
+        RawDb raw(path());
+        QCOMPARE(raw.value("PRAGMA user_version"), 2LL);
+        QCOMPARE(raw.value("SELECT count(*) FROM sqlite_master WHERE name = 'entries_by_kind'"), 1LL);
+    }
+
     void fileOfANewerProgramIsLeftAlone()
     {
         {

@@ -30,7 +30,11 @@ const char* const SCHEMA = "CREATE TABLE IF NOT EXISTS entries ("
                            " new_value INTEGER NOT NULL,"
                            " best INTEGER NOT NULL,"
                            " withdrawn INTEGER NOT NULL DEFAULT 0);"
-                           "CREATE INDEX IF NOT EXISTS entries_by_name ON entries(name, when_utc);";
+                           "CREATE INDEX IF NOT EXISTS entries_by_name ON entries(name, when_utc);"
+                           // Version 2: the window's reading (ONE_KIND) from the index alone, in its order; a
+                           // table row fetched per entry was a third of opening the window on a long history.
+                           "CREATE INDEX IF NOT EXISTS entries_by_kind ON entries(name, kind, withdrawn, when_utc, id,"
+                           " section_id, class, field, old_value, new_value, best);";
 
 // The entry's values, then its kind and name; a query for one name and kind asks
 // for the values only (ONE_KIND).

@@ -24,7 +24,7 @@ struct HistoryEntry {
 
 class HistoryStore : public ValueJournal {
 public:
-    static constexpr int SCHEMA_VERSION = 1;
+    static constexpr int SCHEMA_VERSION = 2;
 
     struct Options {
         int busyMilliseconds = 5000; // how long a second copy may hold the file
