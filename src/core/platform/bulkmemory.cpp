@@ -17,16 +17,22 @@ namespace {
 
 constexpr std::size_t LARGE_PAGE = std::size_t(2) << 20;
 
+// Fresh zero pages, none of them mapped yet; null when the system refuses.
+void* mapAnonymous(std::size_t bytes)
+{
+    void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return p == MAP_FAILED ? nullptr : p;
+}
+
 // The mapping of `bytes` started on a large page's boundary: the kernel places a
 // mapping on any small page, and only the large pages wholly inside one can be
 // large. Mapped a large page longer, then trimmed at both ends.
 void* mapLargeAligned(std::size_t bytes)
 {
     const std::size_t span = bytes + LARGE_PAGE;
-    void* p = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED)
+    auto* const from = static_cast<char*>(mapAnonymous(span));
+    if (!from)
         return nullptr;
-    auto* const from = static_cast<char*>(p);
     const std::size_t head = (LARGE_PAGE - reinterpret_cast<std::uintptr_t>(from) % LARGE_PAGE) % LARGE_PAGE;
     if (head > 0)
         ::munmap(from, head);
@@ -39,9 +45,8 @@ void* mapLargeAligned(std::size_t bytes)
 void* mapUnpopulated(std::size_t bytes)
 {
     bytes = (bytes + 4095) & ~std::size_t(4095);
-    void* p = bytes >= LARGE_PAGE ? mapLargeAligned(bytes)
-                                  : ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED || p == nullptr)
+    void* p = bytes >= LARGE_PAGE ? mapLargeAligned(bytes) : mapAnonymous(bytes);
+    if (!p)
         return nullptr;
     (void)::madvise(p, bytes, MADV_HUGEPAGE);
     return p;
