@@ -1,14 +1,18 @@
 #pragma once
 // An SQLite file system that passes everything to the default one, except that
-// its writes fail as on a full disk while `full` is set.
+// its writes fail as on a full disk while `full` is set, and its reads fail as on
+// a failing device while `unreadable` is set.
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cstring>
 
 namespace failingvfs {
 
 inline bool full = false;
+// Atomic: the store may read on a thread of its own.
+inline std::atomic<bool> unreadable = false;
 inline constexpr const char* NAME = "qvr-failing";
 
 struct File {
@@ -36,7 +40,7 @@ inline const sqlite3_io_methods* methods()
             return rc;
         };
         x.xRead = [](sqlite3_file* f, void* d, int n, sqlite3_int64 o) {
-            return real(f)->pMethods->xRead(real(f), d, n, o);
+            return unreadable ? SQLITE_IOERR_READ : real(f)->pMethods->xRead(real(f), d, n, o);
         };
         x.xWrite = write;
         x.xTruncate = [](sqlite3_file* f, sqlite3_int64 s) { return real(f)->pMethods->xTruncate(real(f), s); };

@@ -13,6 +13,7 @@
 #include <iterator>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace qvr;
@@ -251,6 +252,54 @@ private slots:
         }
         QCOMPARE(all.front().value.whenUtc, 3499);
         QVERIFY(all.back().value == (ValueEntry{1000, "A", 1, 2, {ValueField::Ep1, 0}, 0, 1, true}));
+    }
+
+    // A reading ahead gives what a reading gives, and never a stale one; its fault
+    // is reported on the thread that takes it, as a reading's is.
+    void readingAheadGivesWhatAReadingGives()
+    {
+        failingvfs::install();
+        HistoryStore store(path(), {5000, failingvfs::NAME});
+        Reports reports;
+        std::thread::id reportedOn;
+        store.setFaultReport([&](const std::string& m) {
+            reportedOn = std::this_thread::get_id();
+            reports.messages << QString::fromStdString(m);
+        });
+        for (int i = 0; i < 50; ++i)
+            store.committed(entry(i, i % 3 ? "A" : "B", {ValueField::Ep1, i % 4}, i, i + 1, i % 7 == 0));
+        store.committed(entry(60, "A", {ValueField::Status, 0}, 1, 2));
+        const auto read = store.entriesOf("A", ValueField::Ep1);
+        QCOMPARE(read.size(), std::size_t{33});
+        const auto same = [](const std::vector<HistoryEntry>& a, const std::vector<HistoryEntry>& b) {
+            return keysOf(a) == keysOf(b) &&
+                std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](const auto& x, const auto& y) { return x.value == y.value; });
+        };
+        store.readAhead("A", ValueField::Ep1);
+        QVERIFY(same(store.entriesOf("A", ValueField::Ep1), read));
+        // Another name or kind is read for itself, and the reading ahead is dropped.
+        store.readAhead("A", ValueField::Ep1);
+        QCOMPARE(store.entriesOf("B", ValueField::Ep1).size(), std::size_t{17});
+        store.readAhead("A", ValueField::Ep1);
+        QCOMPARE(store.entriesOf("A", ValueField::Status).size(), std::size_t{1});
+        // A change after the reading started is seen.
+        store.readAhead("A", ValueField::Ep1);
+        const auto added = store.committed(entry(70, "A", {ValueField::Ep1, 0}, 1, 0, true));
+        const auto now = store.entriesOf("A", ValueField::Ep1);
+        QCOMPARE(now.size(), read.size() + 1);
+        QCOMPARE(now.front().key, std::int64_t(added));
+        // A change by another program makes the store read the file again, which fails.
+        RawDb(path()).exec("DELETE FROM entries WHERE id = " + std::to_string(added));
+        failingvfs::unreadable = true;
+        store.readAhead("A", ValueField::Ep1);
+        const auto failed = store.entriesOf("A", ValueField::Ep1);
+        failingvfs::unreadable = false;
+        QVERIFY(failed.empty());
+        QCOMPARE(reports.messages.size(), 1);
+        QVERIFY(reports.messages[0].contains(QString::fromStdString("入出力エラー")));
+        QCOMPARE(reportedOn, std::this_thread::get_id());
+        QVERIFY(same(store.entriesOf("A", ValueField::Ep1), read));
     }
 
     void readOnlyFolderCostsOnlyTheHistory()

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <ctime>
 #include <limits>
+#include <system_error>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -149,7 +150,11 @@ HistoryStore::HistoryStore(std::string path) : HistoryStore(std::move(path), Opt
 
 HistoryStore::HistoryStore(std::string path, Options options) : path_(std::move(path)), options_(std::move(options)) { }
 
-HistoryStore::~HistoryStore() { close(); }
+HistoryStore::~HistoryStore()
+{
+    settle();
+    close();
+}
 
 void HistoryStore::close()
 {
@@ -260,7 +265,7 @@ int HistoryStore::query(const char* sql, const Bind& bind, const Row& row)
 
 bool HistoryStore::write(const char* sql, const Bind& bind)
 {
-    if (!available())
+    if (!usable())
         return false;
     const int code = query(sql, bind);
     if (code == SQLITE_OK)
@@ -331,25 +336,28 @@ void HistoryStore::remove(std::int64_t key)
         changed();
 }
 
-std::vector<HistoryEntry> HistoryStore::select(
+HistoryStore::Read HistoryStore::read(
     const std::string& sql, const Bind& bind, const ValueEntry* known, std::size_t expected)
 {
-    std::vector<HistoryEntry> out;
-    if (!available())
-        return out;
-    out.reserve(expected);
+    Read out;
+    out.entries.reserve(expected);
     HistoryEntry entry;
     if (known)
         entry.value = *known;
-    const int code = query(sql.c_str(), bind, [&](sqlite3_stmt* st) {
+    out.code = query(sql.c_str(), bind, [&](sqlite3_stmt* st) {
         if (readEntry(st, !known, entry) && plausibleEntry(entry.value))
-            out.push_back(entry);
+            out.entries.push_back(entry);
     });
-    if (code != SQLITE_OK) {
-        fault_ = "履歴ファイル " + path_ + " を読めません (" + reasonOf(code) + ")";
+    return out;
+}
+
+std::vector<HistoryEntry> HistoryStore::reported(Read read)
+{
+    if (read.code != SQLITE_OK) {
+        fault_ = "履歴ファイル " + path_ + " を読めません (" + reasonOf(read.code) + ")";
         failed(fault_);
     }
-    return out;
+    return std::move(read.entries);
 }
 
 // How many entries a name has at most, counted in its index alone: read into
@@ -373,20 +381,18 @@ HistoryStore::Bind HistoryStore::bindName(std::string_view name)
 
 std::vector<HistoryEntry> HistoryStore::entriesOf(std::string_view name)
 {
-    if (!available())
+    if (!usable())
         return {};
-    return select(
-        std::string(COLUMNS) + " AND name = ? ORDER BY when_utc DESC, id DESC", bindName(name), nullptr, countOf(name));
+    return reported(read(std::string(COLUMNS) + " AND name = ? ORDER BY when_utc DESC, id DESC", bindName(name),
+        nullptr, countOf(name)));
 }
 
-std::vector<HistoryEntry> HistoryStore::entriesOf(std::string_view name, ValueField::Kind kind)
+HistoryStore::Read HistoryStore::readKind(std::string_view name, ValueField::Kind kind)
 {
-    if (!available())
-        return {};
     ValueEntry known;
     known.name = name;
     known.field.kind = kind;
-    return select(
+    return read(
         ONE_KIND,
         [&](sqlite3_stmt* st) {
             bindName(name)(st);
@@ -395,9 +401,51 @@ std::vector<HistoryEntry> HistoryStore::entriesOf(std::string_view name, ValueFi
         &known, countOf(name));
 }
 
+std::vector<HistoryEntry> HistoryStore::entriesOf(std::string_view name, ValueField::Kind kind)
+{
+    if (ahead_ && ahead_->name == name && ahead_->kind == kind) {
+        Read ahead = ahead_->read.get();
+        ahead_.reset();
+        return reported(std::move(ahead));
+    }
+    if (!usable())
+        return {};
+    return reported(readKind(name, kind));
+}
+
+void HistoryStore::readAhead(std::string_view name, ValueField::Kind kind)
+{
+    if (ahead_ && ahead_->name == name && ahead_->kind == kind)
+        return;
+    if (!usable())
+        return;
+    ahead_ = std::make_unique<Ahead>(Ahead{std::string(name), kind, {}});
+    try {
+        ahead_->read =
+            std::async(std::launch::async, [this, name = ahead_->name, kind] { return readKind(name, kind); });
+    } catch (const std::system_error&) {
+        ahead_.reset(); // no thread to spare: read when asked
+    }
+}
+
+void HistoryStore::settle()
+{
+    if (ahead_)
+        ahead_->read.wait();
+    ahead_.reset();
+}
+
+bool HistoryStore::usable()
+{
+    settle();
+    return available();
+}
+
 std::vector<HistoryEntry> HistoryStore::allEntries()
 {
-    return select(std::string(COLUMNS) + " ORDER BY name, when_utc, id", {});
+    if (!usable())
+        return {};
+    return reported(read(std::string(COLUMNS) + " ORDER BY name, when_utc, id", {}));
 }
 
 } // namespace qvr

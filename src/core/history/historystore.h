@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <future>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +59,11 @@ public:
     std::vector<HistoryEntry> entriesOf(std::string_view name);
     // Those of one kind: the stage times of an episode, or the status values.
     std::vector<HistoryEntry> entriesOf(std::string_view name, ValueField::Kind kind);
+    // Starts reading those on a thread of its own, for the window to be built
+    // meanwhile; entriesOf the same name and kind takes the reading. Any other
+    // statement waits for it first and drops it: the connection is used by one
+    // thread at a time, and a change makes the reading stale.
+    void readAhead(std::string_view name, ValueField::Kind kind);
     // Everyone's, by name, then oldest first.
     std::vector<HistoryEntry> allEntries();
 
@@ -81,11 +88,23 @@ private:
     // A change: false, and the fault reported, when it did not reach the file.
     bool write(const char* sql, const Bind& bind);
     void setWithdrawn(std::uint64_t token, bool withdrawn);
+    // Rows read, and SQLite's result code; nothing is reported, so that it may
+    // run on another thread.
+    struct Read {
+        std::vector<HistoryEntry> entries;
+        int code = 0;
+    };
     // `known`: the name and kind every row has, which the query does not read;
     // `expected`: the room to make for the rows.
-    std::vector<HistoryEntry> select(
-        const std::string& sql, const Bind& bind, const ValueEntry* known = nullptr, std::size_t expected = 0);
+    Read read(const std::string& sql, const Bind& bind, const ValueEntry* known = nullptr, std::size_t expected = 0);
+    Read readKind(std::string_view name, ValueField::Kind kind);
+    // The read's rows; a failed read is reported.
+    std::vector<HistoryEntry> reported(Read read);
     std::size_t countOf(std::string_view name);
+    // Waits for a reading ahead and drops it: the connection is this thread's again.
+    void settle();
+    // settle(), then available(): before each statement of this thread.
+    bool usable();
     static Bind bindName(std::string_view name);
     void failed(const std::string& message);
     void changed();
@@ -99,6 +118,12 @@ private:
     std::string notice_; // the damaged file moved aside, told with the next report
     FaultReport report_;
     Listener listener_;
+    struct Ahead {
+        std::string name;
+        ValueField::Kind kind;
+        std::future<Read> read;
+    };
+    std::unique_ptr<Ahead> ahead_;
 };
 
 // Whether a stored entry's values lie in their ranges (a hand-edited file is not trusted).
