@@ -7,6 +7,7 @@
 #include <QCategoryAxis>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QGraphicsLayout>
 #include <QImage>
 #include <QLineSeries>
 #include <QPainter>
@@ -22,9 +23,51 @@ namespace {
 
 constexpr int STAR_SIZE = 14;
 
+// The best points are drawn by the view over the lines, one star image each, in
+// the line's colour and clipped to the plot as the lines are. A series of their
+// own per line cost a tenth of opening the window: each series is laid out and
+// gets a legend marker, hidden or not, and a scatter series an item per point.
+class StarredChartView : public QChartView {
+public:
+    struct Stars {
+        QXYSeries* line = nullptr;
+        QList<QPointF> at;
+        QImage image;
+    };
+    using QChartView::QChartView;
+
+    void setStars(std::vector<Stars> stars)
+    {
+        stars_ = std::move(stars);
+        viewport()->update();
+    }
+    const std::vector<Stars>& stars() const { return stars_; }
+
+protected:
+    void drawForeground(QPainter* painter, const QRectF& exposed) override
+    {
+        QChartView::drawForeground(painter, exposed);
+        if (stars_.empty())
+            return;
+        const QRectF plot = chart()->plotArea();
+        painter->save();
+        painter->setClipRect(chart()->mapRectToScene(plot));
+        for (const Stars& s : stars_)
+            for (const QPointF& value : s.at) {
+                const QPointF at = chart()->mapToPosition(value, s.line);
+                if (plot.contains(at))
+                    painter->drawImage(chart()->mapToScene(at) - QPointF(STAR_SIZE / 2.0, STAR_SIZE / 2.0), s.image);
+            }
+        painter->restore();
+    }
+
+private:
+    std::vector<Stars> stars_;
+};
+
 class ChartsHistoryChart : public HistoryChart {
 public:
-    explicit ChartsHistoryChart(QWidget* parent) : view_(new QChartView(new QChart, parent))
+    explicit ChartsHistoryChart(QWidget* parent) : view_(new StarredChartView(new QChart, parent))
     {
         view_->setObjectName(QStringLiteral("HistoryChart"));
         view_->setAccessibleName(QStringLiteral("History chart"));
@@ -36,35 +79,94 @@ public:
 
     QWidget* widget() override { return view_; }
 
-    void show(const std::vector<ChartLine>& lines, const std::vector<ChartTick>& valueTicks) override
+    void prepare(const std::vector<ChartLine>& lines, bool times) override
     {
         QChart* chart = view_->chart();
-        chart->removeAllSeries();
-        for (QAbstractAxis* axis : chart->axes())
-            chart->removeAxis(axis), delete axis;
-        auto* dates = new QDateTimeAxis;
-        dates->setFormat(QStringLiteral("yyyy-MM-dd"));
-        chart->addAxis(dates, Qt::AlignBottom);
-        QAbstractAxis* values = valueAxis(valueTicks);
-        chart->addAxis(values, Qt::AlignLeft);
-        setDateRange(*dates, lines);
+        if (!dates_) {
+            dates_ = new QDateTimeAxis;
+            dates_->setFormat(QStringLiteral("yyyy-MM-dd"));
+            chart->addAxis(dates_, Qt::AlignBottom);
+        }
+        if (!values_ || times != times_) {
+            if (values_)
+                chart->removeAxis(values_), delete values_;
+            if (times) {
+                auto* labelled = new QCategoryAxis;
+                labelled->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+                values_ = labelled;
+            } else {
+                auto* plain = new QValueAxis;
+                plain->setLabelFormat(QStringLiteral("%d"));
+                values_ = plain;
+            }
+            times_ = times;
+            chart->addAxis(values_, Qt::AlignLeft);
+            for (QAbstractSeries* series : chart->series())
+                series->attachAxis(values_);
+        }
+        // Kept from one showing to the next while their stage is chosen: a series
+        // made and added costs more than its points.
+        std::vector<QXYSeries*> kept;
         for (const ChartLine& line : lines) {
+            auto old = std::find_if(
+                series_.begin(), series_.end(), [&](const QXYSeries* s) { return s->name() == line.title; });
+            if (old != series_.end()) {
+                kept.push_back(*old);
+                series_.erase(old);
+                continue;
+            }
             auto* series = new QLineSeries;
             series->setName(line.title);
-            // A pen of its own before it is added: the theme keeps it. Markers on
-            // a dense line only thicken it, and a thin pen draws it fast.
+            // A pen of its own before it is added: the theme keeps it.
+            series->setPen(QPen(line.colour, 2));
+            chart->addSeries(series);
+            series->attachAxis(dates_);
+            series->attachAxis(values_);
+            kept.push_back(series);
+        }
+        if (!series_.empty())
+            view_->setStars({}); // they may be on a line that goes
+        for (QXYSeries* gone : series_)
+            chart->removeSeries(gone), delete gone;
+        series_ = std::move(kept);
+    }
+
+    void show(const std::vector<ChartLine>& lines, bool times, const std::vector<ChartTick>& valueTicks) override
+    {
+        prepare(lines, times);
+        // Emptied first, so that the new ranges lay out no old points.
+        for (QXYSeries* series : series_)
+            series->clear();
+        setDateRange(*dates_, lines);
+        setValueRange(lines, valueTicks);
+        // The axes' labels decide the plot's size: laid out before the points
+        // come, a shown chart lays each line out once.
+        if (view_->isVisible())
+            view_->chart()->layout()->activate();
+        std::vector<StarredChartView::Stars> stars;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const ChartLine& line = lines[i];
+            QXYSeries& series = *series_[i];
+            // Markers on a dense line only thicken it, and a thin pen draws it fast.
             QPen pen(line.colour, line.dense ? 1 : 2);
             pen.setCosmetic(line.dense);
-            series->setPen(pen);
-            series->setPointsVisible(!line.dense);
-            addEmpty(*chart, *series, *dates, *values);
-            QXYSeries* bests = nullptr;
-            if (std::any_of(line.points.begin(), line.points.end(), [](const ChartPoint& p) { return p.best; })) {
-                bests = bestsOf(line);
-                addEmpty(*chart, *bests, *dates, *values);
+            series.setPen(pen);
+            series.setPointsVisible(!line.dense);
+            StarredChartView::Stars bests{&series, fill(series, line.points), {}};
+            if (!bests.at.isEmpty()) {
+                bests.image = starImage(line.colour);
+                stars.push_back(std::move(bests));
             }
-            fill(*series, bests, line.points);
         }
+        view_->setStars(std::move(stars));
+    }
+
+    QList<QPointF> bests(const QString& title) const override
+    {
+        for (const auto& s : view_->stars())
+            if (s.line->name() == title)
+                return s.at;
+        return {};
     }
 
 private:
@@ -82,32 +184,9 @@ private:
                 QDateTime::fromMSecsSinceEpoch(first - 86400000), QDateTime::fromMSecsSinceEpoch(last + 86400000));
     }
 
-    // Added and fitted to its axes while empty: each step lays the series out
-    // again, and an empty one costs nothing to lay out.
-    static void addEmpty(QChart& chart, QXYSeries& series, QAbstractAxis& dates, QAbstractAxis& values)
-    {
-        chart.addSeries(&series);
-        series.attachAxis(&dates);
-        series.attachAxis(&values);
-    }
-
-    // The bests: a line without a pen whose points are drawn as one star image
-    // each, in the line's colour. A scatter series would make a scene item per
-    // point, which costs many times the whole line.
-    static QXYSeries* bestsOf(const ChartLine& line)
-    {
-        auto* bests = new QLineSeries;
-        bests->setName(line.title + QStringLiteral(" best"));
-        QPen none(line.colour);
-        none.setStyle(Qt::NoPen);
-        bests->setPen(none);
-        bests->setMarkerSize(STAR_SIZE);
-        bests->setLightMarker(starImage(line.colour));
-        return bests;
-    }
-
     // Handed over whole: a series told of each point lays itself out for each.
-    static void fill(QXYSeries& line, QXYSeries* bests, const std::vector<ChartPoint>& points)
+    // Returns the best points.
+    static QList<QPointF> fill(QXYSeries& line, const std::vector<ChartPoint>& points)
     {
         QList<QPointF> all, best;
         all.reserve(static_cast<qsizetype>(points.size()));
@@ -117,8 +196,7 @@ private:
                 best.append(all.back());
         }
         line.replace(all);
-        if (bests)
-            bests->replace(best);
+        return best;
     }
 
     static QImage starImage(const QColor& colour)
@@ -139,22 +217,36 @@ private:
         return image;
     }
 
-    static QAbstractAxis* valueAxis(const std::vector<ChartTick>& ticks)
+    // Labelled at the ticks given, or in plain numbers over the points' values.
+    void setValueRange(const std::vector<ChartLine>& lines, const std::vector<ChartTick>& ticks)
     {
-        if (ticks.empty()) {
-            auto* axis = new QValueAxis;
-            axis->setLabelFormat(QStringLiteral("%d"));
-            return axis;
+        if (auto* labelled = qobject_cast<QCategoryAxis*>(values_)) {
+            for (const QString& label : labelled->categoriesLabels())
+                labelled->remove(label);
+            for (const ChartTick& t : ticks)
+                labelled->append(t.text, t.value);
+            if (!ticks.empty())
+                labelled->setRange(ticks.front().value, ticks.back().value);
+            return;
         }
-        auto* axis = new QCategoryAxis;
-        axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-        for (const ChartTick& t : ticks)
-            axis->append(t.text, t.value);
-        axis->setRange(ticks.front().value, ticks.back().value);
-        return axis;
+        double low = std::numeric_limits<double>::max(), high = std::numeric_limits<double>::lowest();
+        for (const ChartLine& line : lines)
+            for (const ChartPoint& p : line.points) {
+                low = std::min(low, p.value);
+                high = std::max(high, p.value);
+            }
+        if (low > high)
+            return;
+        auto* plain = static_cast<QValueAxis*>(values_);
+        plain->setRange(low - 1, high + 1);
+        plain->applyNiceNumbers();
     }
 
-    QChartView* view_;
+    StarredChartView* view_;
+    QDateTimeAxis* dates_ = nullptr;
+    QAbstractAxis* values_ = nullptr;
+    bool times_ = false;
+    std::vector<QXYSeries*> series_; // in the order of the lines last prepared
 };
 
 } // namespace

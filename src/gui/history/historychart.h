@@ -4,6 +4,8 @@
 // charting libraries.
 
 #include <QColor>
+#include <QList>
+#include <QPointF>
 #include <QString>
 #include <QtGlobal>
 #include <vector>
@@ -37,10 +39,16 @@ public:
     virtual ~HistoryChart() = default;
     // The chart's widget, owned by the parent given to the module's entry.
     virtual QWidget* widget() = 0;
+    // The lines about to be shown, before their points are read: what draws them
+    // is made meanwhile. `times`: the values are times, labelled with ticks.
+    virtual void prepare(const std::vector<ChartLine>& lines, bool times) = 0;
     // One line with points per line given, best points marked; the value axis
-    // labelled with the ticks' texts, or plain numbers when there are none. The
-    // chart has no legend: the window's stage boxes carry the lines' colours.
-    virtual void show(const std::vector<ChartLine>& lines, const std::vector<ChartTick>& valueTicks) = 0;
+    // labelled with the ticks' texts when the values are times, else with plain
+    // numbers. The chart has no legend: the window's stage boxes carry the lines'
+    // colours.
+    virtual void show(const std::vector<ChartLine>& lines, bool times, const std::vector<ChartTick>& valueTicks) = 0;
+    // The best points of the line of that title, as the chart marks them.
+    virtual QList<QPointF> bests(const QString& title) const = 0;
 };
 
 // The module's one entry: a new chart whose widget is a child of `parent`.

@@ -243,6 +243,7 @@ HistoryWindow::HistoryWindow(RosterSheet& sheet, HistoryStore& store, OpenDialog
     const QString& chartModule, QWidget* parent)
     : QWidget(parent, Qt::Window), sheet_(sheet), store_(store), dialog_(dialog), view_(std::move(view))
 {
+    readAhead(); // while the window is built
     setObjectName(QStringLiteral("HistoryWindow"));
     setWindowTitle(QStringLiteral("History"));
     resize(OPEN_WIDTH, OPEN_HEIGHT);
@@ -295,15 +296,26 @@ HistoryWindow::HistoryWindow(RosterSheet& sheet, HistoryStore& store, OpenDialog
 
 HistoryWindow::~HistoryWindow() { delete chart_; }
 
+// Laid out while the entries are read; filled before it is painted.
 void HistoryWindow::setVisible(bool visible)
 {
     const bool opening = visible && !isVisible();
-    if (opening)
-        refresh();
+    if (opening) {
+        readAhead();
+        showChoices();
+    }
     QWidget::setVisible(visible);
-    // A table not yet shown would measure every row for its column widths.
-    if (opening)
+    if (opening) {
+        showEntries();
+        // A table not yet shown would measure every row for its column widths.
         table_->resizeColumnsToContents();
+    }
+}
+
+void HistoryWindow::readAhead()
+{
+    if (sheet_.currec)
+        store_.readAhead(sheet_.currec->nameText(), kindOf(view_()));
 }
 
 bool HistoryWindow::eventFilter(QObject* watched, QEvent* event)
@@ -326,21 +338,35 @@ void HistoryWindow::follow()
 
 void HistoryWindow::refresh()
 {
+    showChoices();
+    showEntries();
+}
+
+void HistoryWindow::showChoices()
+{
     const ViewMode view = view_();
     if (!choicesBuilt_ || view != choicesView_)
         buildChoices(view);
-    std::vector<HistoryEntry> entries;
-    if (!store_.available()) {
+    if (!store_.available())
         caption_->setText(QStringLiteral("History is not available: ") + text(store_.fault()));
-    } else if (sheet_.currec) {
+    else if (sheet_.currec)
         caption_->setText(fromCp932(sheet_.currec->nameText()));
-        entries = store_.entriesOf(sheet_.currec->nameText(), kindOf(view));
+    const ValueField::Kind kind = kindOf(view);
+    if (chart_)
+        chart_->prepare(chosenLines(kind), kind != ValueField::Status);
+}
+
+void HistoryWindow::showEntries()
+{
+    std::vector<HistoryEntry> entries;
+    if (store_.available() && sheet_.currec) {
+        entries = store_.entriesOf(sheet_.currec->nameText(), kindOf(choicesView_));
         std::erase_if(entries, [this](const HistoryEntry& e) { return !chosen(e.value.field); });
     }
     model_->beginReplace();
     shown_ = std::move(entries);
     model_->endReplace();
-    fillChart(view);
+    fillChart(choicesView_);
 }
 
 bool HistoryWindow::chosen(ValueField field) const
@@ -377,25 +403,35 @@ void HistoryWindow::buildChoices(ViewMode view)
     }
 }
 
+// The view's chosen stages or status values, as lines without points.
+std::vector<ChartLine> HistoryWindow::chosenLines(ValueField::Kind kind) const
+{
+    std::vector<ChartLine> lines;
+    for (int i = 0; i < fieldCount(kind); ++i)
+        if (chosen({kind, i}))
+            lines.push_back({text(fieldLabel({kind, i})), lineColour(i), {}});
+    return lines;
+}
+
 void HistoryWindow::fillChart(ViewMode view)
 {
     if (!chart_)
         return;
     const ValueField::Kind kind = kindOf(view);
-    std::vector<ChartLine> lines;
-    for (int i = 0; i < fieldCount(kind); ++i) {
-        if (!chosen({kind, i}))
-            continue;
-        ChartLine line{text(fieldLabel({kind, i})), lineColour(i), {}};
-        for (auto e = shown_.rbegin(); e != shown_.rend(); ++e)
-            if (e->value.field.index == i)
-                line.points.push_back({e->value.whenUtc * 1000, double(e->value.newValue), e->value.best});
+    std::vector<ChartLine> lines = chosenLines(kind);
+    std::vector<ChartLine*> lineOf(static_cast<std::size_t>(fieldCount(kind)), nullptr);
+    for (std::size_t l = 0, i = 0; i < lineOf.size(); ++i)
+        if (chosen({kind, static_cast<int>(i)}))
+            lineOf[i] = &lines[l++];
+    for (auto e = shown_.rbegin(); e != shown_.rend(); ++e)
+        if (ChartLine* line = lineOf[static_cast<std::size_t>(e->value.field.index)])
+            line->points.push_back({e->value.whenUtc * 1000, double(e->value.newValue), e->value.best});
+    for (ChartLine& line : lines) {
         line.dense = line.points.size() > MOST_POINTS;
         line.points = thinned(line.points);
-        if (!line.points.empty())
-            lines.push_back(std::move(line));
     }
-    chart_->show(lines, kind == ValueField::Status ? std::vector<ChartTick>{} : timeTicks(lines));
+    const bool times = kind != ValueField::Status;
+    chart_->show(lines, times, times ? timeTicks(lines) : std::vector<ChartTick>{});
 }
 
 void HistoryWindow::deleteSelected()

@@ -22,6 +22,7 @@ class QTableView;
 namespace qvr {
 
 class HistoryChart;
+struct ChartLine;
 class HistoryModel;
 class OpenDialog;
 class RosterSheet;
@@ -52,7 +53,7 @@ public:
     // Asks for a file and writes this character's history, or everyone's, as CSV.
     void exportHistory();
 
-    // Filled before it is shown, so that it is laid out once, with its content.
+    // Laid out while its entries are read on another thread; filled before it is painted.
     void setVisible(bool visible) override;
 
 protected:
@@ -60,7 +61,14 @@ protected:
 
 private:
     void refresh();
+    // Starts reading the entries to show on another thread.
+    void readAhead();
+    // The view's boxes, the caption and the chart's lines: the window's shape,
+    // known before the entries.
+    void showChoices();
+    void showEntries();
     void buildChoices(ViewMode view);
+    std::vector<ChartLine> chosenLines(ValueField::Kind kind) const;
     void fillChart(ViewMode view);
     bool chosen(ValueField field) const;
 
