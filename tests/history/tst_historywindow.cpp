@@ -150,6 +150,8 @@ private slots:
         QCOMPARE(points.size(), 1);
         QCOMPARE(points[0].y(), value);
         QVERIFY(std::abs(points[0].x() - double(QDateTime::currentMSecsSinceEpoch())) < 60000);
+        // Inside the plot: the value axis spans the values, status values too.
+        QVERIFY(s.chart()->plotArea().contains(s.chart()->mapToPosition(points[0], s.series(label))));
         QCOMPARE(s.window->chart()->bests(label), best ? points : QList<QPointF>{});
         QCOMPARE(s.starDrawnAt(label, points[0]), best);
         // The stage boxes are the legend: each shows its line's colour.
