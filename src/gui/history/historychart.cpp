@@ -134,9 +134,18 @@ public:
     void show(const std::vector<ChartLine>& lines, bool times, const std::vector<ChartTick>& valueTicks) override
     {
         prepare(lines, times);
-        // Emptied first, so that the new ranges lay out no old points.
-        for (QXYSeries* series : series_)
-            series->clear();
+        // Emptied first, so that the new ranges lay out no old points; a pen set
+        // after the layout would have it done again (the legend, hidden or not,
+        // shows each line's pen).
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            QXYSeries& series = *series_[i];
+            series.clear();
+            // Markers on a dense line only thicken it, and a thin pen draws it fast.
+            QPen pen(lines[i].colour, lines[i].dense ? 1 : 2);
+            pen.setCosmetic(lines[i].dense);
+            series.setPen(pen);
+            series.setPointsVisible(!lines[i].dense);
+        }
         setDateRange(*dates_, lines);
         setValueRange(lines, valueTicks);
         // The axes' labels decide the plot's size: laid out before the points
@@ -147,11 +156,6 @@ public:
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const ChartLine& line = lines[i];
             QXYSeries& series = *series_[i];
-            // Markers on a dense line only thicken it, and a thin pen draws it fast.
-            QPen pen(line.colour, line.dense ? 1 : 2);
-            pen.setCosmetic(line.dense);
-            series.setPen(pen);
-            series.setPointsVisible(!line.dense);
             StarredChartView::Stars bests{&series, fill(series, line.points), {}};
             if (!bests.at.isEmpty()) {
                 bests.image = starImage(line.colour);
