@@ -25,6 +25,9 @@
 #include <QTableView>
 #include <QTest>
 
+#include <algorithm>
+#include <set>
+
 using namespace qvr;
 
 namespace {
@@ -90,6 +93,8 @@ struct Session {
         return {};
     }
 };
+
+bool byValue(QPointF a, QPointF b) { return a.y() < b.y(); }
 
 // Runs Python's csv reader on the file; its rows as JSON.
 QJsonArray csvRows(const QString& path)
@@ -165,6 +170,38 @@ private slots:
         // Bob's row shows Bob's history, which is empty.
         s.f.click(NameColumn, 2);
         QCOMPARE(s.rows(), 0);
+    }
+
+    // A long line is drawn through fewer points, among them its lowest and
+    // highest value; every point and star is an entry of its own, in time order.
+    void longLineIsDrawnThroughItsExtremes()
+    {
+        Session s;
+        s.w->setViewMode(1);
+        std::set<std::pair<qint64, int>> entries, bests;
+        {
+            HistoryStore other(historyFile().toStdString()); // as a second copy of the program records
+            for (int i = 0; i < 600; ++i) {
+                const ValueEntry e{1'700'000'000 + i * 60, "Ann", 0, 0, {ValueField::Ep1, 0}, 0,
+                    3000 + (i * 7919) % 1000, i % 50 == 3};
+                QVERIFY(other.committed(e) != 0);
+                (e.best ? bests : entries).insert({e.whenUtc * 1000, e.newValue});
+            }
+        }
+        entries.insert(bests.begin(), bests.end());
+        s.f.click(NameColumn, 1);
+        QCOMPARE(s.rows(), 600);
+        const QList<QPointF> points = s.points(QStringLiteral("EP1C1"));
+        QVERIFY(points.size() < 600 / 4);
+        QCOMPARE(std::min_element(points.begin(), points.end(), byValue)->y(), 3000.0);
+        QCOMPARE(std::max_element(points.begin(), points.end(), byValue)->y(), 3999.0);
+        QVERIFY(std::is_sorted(points.begin(), points.end(), [](QPointF a, QPointF b) { return a.x() < b.x(); }));
+        for (const QPointF& p : points)
+            QVERIFY(entries.count({qint64(p.x()), int(p.y())}));
+        const QList<QPointF> stars = s.window->chart()->bests(QStringLiteral("EP1C1"));
+        QVERIFY(!stars.isEmpty());
+        for (const QPointF& p : stars)
+            QVERIFY(bests.count({qint64(p.x()), int(p.y())}) && points.contains(p));
     }
 
     void deleteDropsTheSelectedEntryOnly()
