@@ -252,6 +252,15 @@ private slots:
         }
         QCOMPARE(all.front().value.whenUtc, 3499);
         QVERIFY(all.back().value == (ValueEntry{1000, "A", 1, 2, {ValueField::Ep1, 0}, 0, 1, true}));
+        // Read again after another program added many more than the last reading
+        // left room for.
+        QCOMPARE(store.entriesOf("A", ValueField::Ep1).size(), std::size_t{1250});
+        raw.exec("INSERT INTO entries (when_utc, name, section_id, class, kind, field, old_value, new_value, best)"
+                 " SELECT when_utc + 5000, name, section_id, class, kind, field, old_value, new_value, best"
+                 " FROM entries");
+        const auto twice = store.entriesOf("A", ValueField::Ep1);
+        QCOMPARE(twice.size(), std::size_t{2500});
+        QCOMPARE(twice.front().value.whenUtc, 8498);
     }
 
     // A reading ahead gives what a reading gives, and never a stale one; its fault

@@ -7,6 +7,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -124,6 +125,12 @@ private:
         std::future<Read> read;
     };
     std::unique_ptr<Ahead> ahead_;
+    struct LastRead {
+        std::string name;
+        ValueField::Kind kind;
+        std::size_t count;
+    };
+    std::optional<LastRead> lastRead_; // readKind's alone, on whichever thread reads
 };
 
 // Whether a stored entry's values lie in their ranges (a hand-edited file is not trusted).
