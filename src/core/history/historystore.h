@@ -125,6 +125,8 @@ private:
         std::future<Read> read;
     };
     std::unique_ptr<Ahead> ahead_;
+    class Reader;
+    std::unique_ptr<Reader> reader_;
     struct LastRead {
         std::string name;
         ValueField::Kind kind;
