@@ -9,9 +9,9 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <ctime>
 #include <limits>
-#include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>

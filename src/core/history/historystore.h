@@ -60,8 +60,8 @@ public:
     std::vector<HistoryEntry> entriesOf(std::string_view name);
     // Those of one kind: the stage times of an episode, or the status values.
     std::vector<HistoryEntry> entriesOf(std::string_view name, ValueField::Kind kind);
-    // Starts reading those on a thread of its own, for the window to be built
-    // meanwhile; entriesOf the same name and kind takes the reading. Any other
+    // Starts reading those on the store's reading thread, for the window to be
+    // built meanwhile; entriesOf the same name and kind takes the reading. Any other
     // statement waits for it first and drops it: the connection is used by one
     // thread at a time, and a change makes the reading stale.
     void readAhead(std::string_view name, ValueField::Kind kind);
