@@ -227,8 +227,17 @@ private slots:
         s.type(FirstValueColumn + 1, 1, QStringLiteral("12345"));
         s.window->table()->selectRow(1);
         const QImage ours = s.window->table()->grab().toImage();
+        // An episode's times, which begin with a space.
+        s.w->setViewMode(1);
+        s.type(FirstValueColumn, 1, QStringLiteral("12345"));
+        s.type(FirstValueColumn, 1, QStringLiteral("2345"));
+        QCOMPARE(s.rows(), 2);
+        const QImage times = s.window->table()->grab().toImage();
         s.window->table()->setItemDelegate(new QStyledItemDelegate(s.window->table()));
         s.window->table()->setShowGrid(true);
+        QCOMPARE(s.window->table()->grab().toImage(), times);
+        s.w->setViewMode(0);
+        s.window->table()->selectRow(1);
         QCOMPARE(s.window->table()->grab().toImage(), ours);
     }
 
