@@ -1,11 +1,15 @@
 #pragma once
 // Collects each benchmark's time per iteration and, after the run, prints every
-// action / floor ratio next to its target.
+// action / floor ratio next to its target. A benchmark run in repetitions counts
+// with the mean of its repetitions: taken in turns with its floor's, while the
+// machine is now fast and now slow, both means weigh the two alike, where the
+// medians of two such mixed samples may each fall on either side.
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <map>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -24,13 +28,19 @@ public:
     {
         for (const Run& r : runs)
             if (r.run_type == Run::RT_Iteration && !r.error_occurred) {
-                times[r.benchmark_name()] = r.GetAdjustedRealTime();
-                cpuTimes[r.benchmark_name()] = r.GetAdjustedCPUTime();
+                realRuns[r.benchmark_name()].push_back(r.GetAdjustedRealTime());
+                cpuRuns[r.benchmark_name()].push_back(r.GetAdjustedCPUTime());
             }
         ConsoleReporter::ReportRuns(runs);
     }
-    std::map<std::string, double> times;
-    std::map<std::string, double> cpuTimes;
+    std::map<std::string, double> means(bool cpu) const
+    {
+        std::map<std::string, double> out;
+        for (const auto& [name, values] : cpu ? cpuRuns : realRuns)
+            out[name] = std::accumulate(values.begin(), values.end(), 0.0) / static_cast<double>(values.size());
+        return out;
+    }
+    std::map<std::string, std::vector<double>> realRuns, cpuRuns;
 };
 
 // A pair left out of the run (e.g. by a filter) is skipped; a ratio over its target
@@ -45,8 +55,9 @@ inline int runAndPrint(int argc, char** argv, const std::vector<Pair>& pairs)
     benchmark::Shutdown();
 
     std::printf("\n%-34s %-34s %8s %8s  %s\n", "action", "floor", "ratio", "target", "");
+    const std::map<std::string, double> realTimes = reporter.means(false), cpuTimes = reporter.means(true);
     for (const Pair& p : pairs) {
-        const auto& times = p.cpu ? reporter.cpuTimes : reporter.times;
+        const auto& times = p.cpu ? cpuTimes : realTimes;
         auto a = times.find(p.action);
         auto f = times.find(p.floor);
         if (a == times.end() || f == times.end() || f->second <= 0)
