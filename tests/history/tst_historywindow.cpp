@@ -12,6 +12,9 @@
 #include "common/formfixture.h"
 
 #include <QChartView>
+#include <QValueAxis>
+#include <QDateTimeAxis>
+#include <QCategoryAxis>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLegend>
@@ -84,6 +87,25 @@ struct Session {
         const QPoint at = view->mapFromScene(inScene);
         return view->grab().toImage().pixelColor(at.x(), at.y() - 5).green() < 200;
     }
+    // The texts the chart shows along one of its axes.
+    QStringList axisLabels(Qt::Orientation along) const
+    {
+        QAbstractAxis* axis = chart()->axes(along).value(0);
+        QStringList texts;
+        if (auto* dates = qobject_cast<QDateTimeAxis*>(axis)) {
+            const qint64 from = dates->min().toMSecsSinceEpoch(), to = dates->max().toMSecsSinceEpoch();
+            for (int i = 0; i < dates->tickCount(); ++i)
+                texts << QDateTime::fromMSecsSinceEpoch(from + (to - from) * i / (dates->tickCount() - 1))
+                             .toString(dates->format());
+        } else if (auto* plain = qobject_cast<QValueAxis*>(axis)) {
+            for (int i = 0; i < plain->tickCount(); ++i)
+                texts << QString::asprintf("%d",
+                    int(std::lround(plain->min() + (plain->max() - plain->min()) * i / (plain->tickCount() - 1))));
+        } else if (auto* labelled = qobject_cast<QCategoryAxis*>(axis)) {
+            texts = labelled->categoriesLabels();
+        }
+        return texts;
+    }
     // The colour a stage's box shows.
     QColor boxColour(const QString& label) const
     {
@@ -155,8 +177,11 @@ private slots:
         QCOMPARE(points.size(), 1);
         QCOMPARE(points[0].y(), value);
         QVERIFY(std::abs(points[0].x() - double(QDateTime::currentMSecsSinceEpoch())) < 60000);
-        // Inside the plot: the value axis spans the values, status values too.
+        // Inside the plot: the value axis spans the values, status values too,
+        // and no two marks of either axis read the same.
         QVERIFY(s.chart()->plotArea().contains(s.chart()->mapToPosition(points[0], s.series(label))));
+        QCOMPARE(s.axisLabels(Qt::Horizontal).removeDuplicates(), 0);
+        QCOMPARE(s.axisLabels(Qt::Vertical).removeDuplicates(), 0);
         QCOMPARE(s.window->chart()->bests(label), best ? points : QList<QPointF>{});
         QCOMPARE(s.starDrawnAt(label, points[0]), best);
         // The stage boxes are the legend: each shows its line's colour.

@@ -174,18 +174,22 @@ public:
     }
 
 private:
-    // A day either side, so that a single point does not sit on the frame.
+    // A day either side, so that a single point does not sit on the frame; today
+    // when there are no points. A mark a day apart at the least, so that no two
+    // marks read the same date.
     static void setDateRange(QDateTimeAxis& dates, const std::vector<ChartLine>& lines)
     {
+        constexpr qint64 DAY = 86400000;
         qint64 first = std::numeric_limits<qint64>::max(), last = std::numeric_limits<qint64>::min();
         for (const ChartLine& line : lines)
             for (const ChartPoint& p : line.points) {
                 first = std::min(first, p.msecsSinceEpoch);
                 last = std::max(last, p.msecsSinceEpoch);
             }
-        if (first <= last)
-            dates.setRange(
-                QDateTime::fromMSecsSinceEpoch(first - 86400000), QDateTime::fromMSecsSinceEpoch(last + 86400000));
+        if (first > last)
+            first = last = QDateTime::currentMSecsSinceEpoch();
+        dates.setRange(QDateTime::fromMSecsSinceEpoch(first - DAY), QDateTime::fromMSecsSinceEpoch(last + DAY));
+        dates.setTickCount(int(std::clamp<qint64>((last - first) / DAY + 3, 3, 5)));
     }
 
     // Handed over whole: a series told of each point lays itself out for each.
@@ -239,10 +243,11 @@ private:
                 low = std::min(low, p.value);
                 high = std::max(high, p.value);
             }
-        if (low > high)
-            return;
         auto* plain = static_cast<QValueAxis*>(values_);
-        plain->setRange(low - 1, high + 1);
+        if (low > high)
+            plain->setRange(0, 4); // no values: marks from 0, a whole number apart
+        else
+            plain->setRange(low - 2, high + 2); // marks a whole number apart at the least, as they are labelled
         plain->applyNiceNumbers();
     }
 
