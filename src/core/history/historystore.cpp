@@ -414,7 +414,7 @@ HistoryStore::Read HistoryStore::readKind(std::string_view name, ValueField::Kin
 
 std::vector<HistoryEntry> HistoryStore::entriesOf(std::string_view name, ValueField::Kind kind)
 {
-    if (ahead_ && ahead_->name == name && ahead_->kind == kind) {
+    if (ahead_ && ahead_->isOf(name, kind)) {
         Read ahead = ahead_->read.get();
         ahead_.reset();
         return reported(std::move(ahead));
@@ -477,7 +477,7 @@ private:
 
 void HistoryStore::readAhead(std::string_view name, ValueField::Kind kind)
 {
-    if (ahead_ && ahead_->name == name && ahead_->kind == kind)
+    if (ahead_ && ahead_->isOf(name, kind))
         return;
     if (!usable())
         return;

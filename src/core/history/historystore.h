@@ -123,6 +123,7 @@ private:
         std::string name;
         ValueField::Kind kind;
         std::future<Read> read;
+        bool isOf(std::string_view n, ValueField::Kind k) const { return name == n && kind == k; }
     };
     std::unique_ptr<Ahead> ahead_;
     class Reader;

@@ -146,8 +146,9 @@ public:
             series.setPen(pen);
             series.setPointsVisible(!lines[i].dense);
         }
-        setDateRange(*dates_, lines);
-        setValueRange(lines, valueTicks);
+        const Extent extent = extentOf(lines);
+        setDateRange(*dates_, extent);
+        setValueRange(extent, valueTicks);
         // The axes' labels decide the plot's size: laid out before the points
         // come, a shown chart lays each line out once.
         if (view_->isVisible())
@@ -174,19 +175,33 @@ public:
     }
 
 private:
+    // The points' first and last time and lowest and highest value.
+    struct Extent {
+        qint64 first = std::numeric_limits<qint64>::max(), last = std::numeric_limits<qint64>::min();
+        double low = std::numeric_limits<double>::max(), high = std::numeric_limits<double>::lowest();
+        bool empty() const { return first > last; }
+    };
+    static Extent extentOf(const std::vector<ChartLine>& lines)
+    {
+        Extent e;
+        for (const ChartLine& line : lines)
+            for (const ChartPoint& p : line.points) {
+                e.first = std::min(e.first, p.msecsSinceEpoch);
+                e.last = std::max(e.last, p.msecsSinceEpoch);
+                e.low = std::min(e.low, p.value);
+                e.high = std::max(e.high, p.value);
+            }
+        return e;
+    }
+
     // A day either side, so that a single point does not sit on the frame; today
     // when there are no points. A mark a day apart at the least, so that no two
     // marks read the same date.
-    static void setDateRange(QDateTimeAxis& dates, const std::vector<ChartLine>& lines)
+    static void setDateRange(QDateTimeAxis& dates, const Extent& extent)
     {
         constexpr qint64 DAY = 86400000;
-        qint64 first = std::numeric_limits<qint64>::max(), last = std::numeric_limits<qint64>::min();
-        for (const ChartLine& line : lines)
-            for (const ChartPoint& p : line.points) {
-                first = std::min(first, p.msecsSinceEpoch);
-                last = std::max(last, p.msecsSinceEpoch);
-            }
-        if (first > last)
+        qint64 first = extent.first, last = extent.last;
+        if (extent.empty())
             first = last = QDateTime::currentMSecsSinceEpoch();
         dates.setRange(QDateTime::fromMSecsSinceEpoch(first - DAY), QDateTime::fromMSecsSinceEpoch(last + DAY));
         dates.setTickCount(int(std::clamp<qint64>((last - first) / DAY + 3, 3, 5)));
@@ -226,7 +241,7 @@ private:
     }
 
     // Labelled at the ticks given, or in plain numbers over the points' values.
-    void setValueRange(const std::vector<ChartLine>& lines, const std::vector<ChartTick>& ticks)
+    void setValueRange(const Extent& extent, const std::vector<ChartTick>& ticks)
     {
         if (auto* labelled = qobject_cast<QCategoryAxis*>(values_)) {
             for (const QString& label : labelled->categoriesLabels())
@@ -237,17 +252,12 @@ private:
                 labelled->setRange(ticks.front().value, ticks.back().value);
             return;
         }
-        double low = std::numeric_limits<double>::max(), high = std::numeric_limits<double>::lowest();
-        for (const ChartLine& line : lines)
-            for (const ChartPoint& p : line.points) {
-                low = std::min(low, p.value);
-                high = std::max(high, p.value);
-            }
         auto* plain = static_cast<QValueAxis*>(values_);
-        if (low > high)
+        if (extent.empty())
             plain->setRange(0, 4); // no values: marks from 0, a whole number apart
         else
-            plain->setRange(low - 2, high + 2); // marks a whole number apart at the least, as they are labelled
+            plain->setRange(
+                extent.low - 2, extent.high + 2); // marks a whole number apart at the least, as they are labelled
         plain->applyNiceNumbers();
     }
 
